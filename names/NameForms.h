@@ -1,0 +1,30 @@
+#pragma once
+// Name forms of a path as the file system reports them at the moment of the
+// call; nothing is cached. None of these enter the redirection guard: their
+// callers do where they need the native view.
+#include <cstdint>
+#include <optional>
+
+#include "names/PathParts.h"
+#include "text/Text.h"
+
+namespace tovanel {
+
+// Absolute form of path (relative to the current folder), of any length, or
+// the empty Text when the platform cannot make one.
+Text GetFullPath(const Text& path);
+
+// Full path with every component that the file system finds written as it
+// stores it (letter case, long name). "*" and "?" in a component act as
+// wildcards: the component becomes the name of a matching entry.
+Text GetLongName(const Text& path);
+
+// The platform's short (8.3) form of path, or the empty Text when it gives
+// none (for example, for a missing path).
+Text GetShortName(const Text& path);
+
+// Name form `index` (0-7, see SelectNameForm) of path; nothing for any other
+// index, in which case the caller leaves its display as it is.
+std::optional<Text> GetNameForm(const Text& path, std::int32_t index);
+
+}  // namespace tovanel

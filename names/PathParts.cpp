@@ -1,0 +1,75 @@
+#include "names/PathParts.h"
+
+#include <utility>
+#include <vector>
+
+namespace tovanel {
+
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u':'; }
+
+// Position of the last backslash or colon, or 0.
+std::size_t LastSeparatorPos(TextView s) {
+  for (std::size_t i = s.size(); i > 0; --i)
+    if (IsSeparator(s[i - 1])) return i;
+  return 0;
+}
+
+}  // namespace
+
+std::size_t LastCharPos(char16_t ch, TextView s) {
+  for (std::size_t i = s.size(); i > 0; --i)
+    if (s[i - 1] == ch) return i;
+  return 0;
+}
+
+Text GetFileNamePart(const Text& path) { return path.substr(LastSeparatorPos(path)); }
+
+Text GetFolderPart(const Text& path) {
+  const std::size_t p = LastSeparatorPos(path);
+  if (p == 0) return Text();
+  if (path[p - 1] == u'\\' && p > 1 && !IsSeparator(path[p - 2])) return path.substr(0, p - 1);
+  return path.substr(0, p);
+}
+
+Text GetBareName(const Text& path) {
+  Text name = GetFileNamePart(path);
+  if (const std::size_t i = LastCharPos(u'.', name); i > 0) name.resize(i - 1);
+  return name;
+}
+
+Text WalkLongName(const Text& fullPath, const NameLookup& lookup) {
+  Text p = fullPath;
+  // Each step's separator and component, last component first.
+  std::vector<std::pair<char16_t, Text>> parts;
+  // A last backslash at 1 or 2 belongs to the "\\server" head; none at all
+  // leaves a drive head such as "C:".
+  while (LastCharPos(u'\\', p) >= 3) {
+    const std::size_t sep = LastSeparatorPos(p);
+    std::optional<Text> stored = lookup(p);
+    parts.emplace_back(p[sep - 1], stored ? std::move(*stored) : p.substr(sep));
+    // Keep the separator that was there: a colon after the head (a stream
+    // name, or the drive of "\\?\C:\...") must not turn into a backslash.
+    p.resize(sep - 1);
+  }
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+    p += it->first;
+    p += it->second;
+  }
+  return p;
+}
+
+std::optional<Text> SelectNameForm(const Text& path, std::int32_t index, const NameProducer& longName,
+                                   const NameProducer& shortName) {
+  if (index < 0 || index > 7) return std::nullopt;
+  const Text base = (index % 2 == 1) ? shortName(path) : longName(path);
+  switch (index / 2) {
+    case 0: return base;
+    case 1: return GetFolderPart(base);
+    case 2: return GetFileNamePart(base);
+    default: return GetBareName(base);
+  }
+}
+
+}  // namespace tovanel

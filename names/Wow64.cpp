@@ -1,0 +1,198 @@
+#include "names/Wow64.h"
+
+namespace tovanel {
+
+namespace {
+
+using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+using DisableFn = BOOL(WINAPI*)(PVOID*);
+using RevertFn = BOOL(WINAPI*)(PVOID);
+
+struct Wow64State {
+  bool active = false;
+  DisableFn disable = nullptr;
+  RevertFn revert = nullptr;
+  int depth = 0;             // guards entered and not yet left
+  bool switchedOff = false;  // the outermost entry's disable succeeded
+  PVOID saved = nullptr;     // what the outermost entry's disable reported
+};
+
+Wow64Platform& Calls() {
+  static Wow64Platform calls = Wow64Platform::Real();
+  return calls;
+}
+
+Wow64State& State() {
+  static Wow64State state;
+  return state;
+}
+
+bool GuardUsable() {
+  const Wow64State& s = State();
+  return s.active && s.disable && s.revert;
+}
+
+template <typename Fn>
+Fn Resolve(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(Calls().getProcAddress(module, name));
+}
+
+bool FolderTest(const Text& path) {
+  const Wow64Platform& c = Calls();
+  const DWORD attributes = c.getFileAttributes(W(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return folder;
+  // A link or junction: it counts only when its target can be opened.
+  HANDLE h = c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  c.closeHandle(h);
+  return folder;
+}
+
+bool FileTest(const Text& path) {
+  const Wow64Platform& c = Calls();
+  const DWORD attributes = c.getFileAttributes(W(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = c.getLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
+      return false;
+    // Some files refuse their attributes (a sharing violation, for one) but
+    // their folder still lists them.
+    WIN32_FIND_DATAW data;
+    HANDLE find = c.findFirstFile(W(path), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    c.findClose(find);
+    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  // A link to a file: follow it. A target that another process holds open
+  // without sharing is still there.
+  HANDLE h = c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    c.closeHandle(h);
+    return true;
+  }
+  return c.getLastError() == ERROR_SHARING_VIOLATION;
+}
+
+template <typename Test>
+bool ThereInsideGuard(const Text& path, Test test) {
+  RedirectionGuard guard;
+  return IsPathDriveReady(path) && test(path);
+}
+
+}  // namespace
+
+Wow64Platform Wow64Platform::Real() {
+  Wow64Platform p;
+  p.getModuleHandle = GetModuleHandleW;
+  p.getProcAddress = GetProcAddress;
+  p.getCurrentProcess = GetCurrentProcess;
+  p.getVersion = [](DWORD& major, DWORD& minor) {
+    const DWORD v = GetVersion();
+    major = LOBYTE(LOWORD(v));
+    minor = HIBYTE(LOWORD(v));
+  };
+  p.getSystemDirectory = GetSystemDirectoryW;
+  p.loadLibrary = LoadLibraryW;
+  p.freeLibrary = FreeLibrary;
+  p.setErrorMode = SetErrorMode;
+  p.getDiskFreeSpaceEx = GetDiskFreeSpaceExW;
+  p.getFileAttributes = GetFileAttributesW;
+  p.getLastError = GetLastError;
+  p.createFile = CreateFileW;
+  p.closeHandle = CloseHandle;
+  p.findFirstFile = FindFirstFileW;
+  p.findClose = FindClose;
+  return p;
+}
+
+void UseWow64Platform(const Wow64Platform& calls) {
+  Calls() = calls;
+  State() = Wow64State();
+}
+
+bool Wow64Active() { return State().active; }
+
+bool IsWow64() {
+  const Wow64Platform& c = Calls();
+  bool flag = false;
+  HMODULE kernel = c.getModuleHandle(L"Kernel32.dll");
+  auto query = kernel ? Resolve<IsWow64ProcessFn>(kernel, "IsWow64Process") : nullptr;
+  if (query) {
+    // A failed call writes nothing: FALSE then stands.
+    BOOL reported = FALSE;
+    query(c.getCurrentProcess(), &reported);
+    flag = reported != FALSE;
+  } else {
+    DWORD major = 0, minor = 0;
+    c.getVersion(major, minor);
+    flag = major > 5 || (major == 5 && minor >= 2);
+  }
+  State().active = flag;
+  return flag;
+}
+
+void InitWow64() {
+  Wow64State& s = State();
+  s.disable = nullptr;
+  s.revert = nullptr;
+  if (!IsWow64()) return;
+  const Wow64Platform& c = Calls();
+  wchar_t folder[MAX_PATH];
+  const UINT n = c.getSystemDirectory(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  // By full path, so that no Kernel32.dll elsewhere on the search path is taken.
+  const Text path = FromW(folder, n) + u"\\Kernel32.dll";
+  HMODULE module = c.loadLibrary(W(path));
+  if (!module) return;
+  s.disable = Resolve<DisableFn>(module, "Wow64DisableWow64FsRedirection");
+  s.revert = Resolve<RevertFn>(module, "Wow64RevertWow64FsRedirection");
+  // Kernel32 stays loaded for the life of the process, so the entry points
+  // outlive this reference.
+  c.freeLibrary(module);
+}
+
+void DisableRedirection() {
+  if (!GuardUsable()) return;
+  Wow64State& s = State();
+  if (s.depth++ > 0) return;
+  s.saved = nullptr;
+  s.switchedOff = s.disable(&s.saved) != FALSE;
+}
+
+void RevertRedirection() {
+  if (!GuardUsable()) return;
+  Wow64State& s = State();
+  if (s.depth == 0) return;  // unpaired: nothing to undo
+  if (--s.depth > 0) return;
+  // A disable that failed changed nothing and reported no state to restore.
+  if (s.switchedOff) s.revert(s.saved);
+  s.switchedOff = false;
+  s.saved = nullptr;
+}
+
+bool IsDriveReady(char16_t ch) {
+  if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - u'a' + u'A');
+  if (ch < u'A' || ch > u'Z') return ch == u'\\';
+  const Wow64Platform& c = Calls();
+  struct ErrorModeScope {
+    const Wow64Platform& c;
+    UINT previous;
+    ~ErrorModeScope() { c.setErrorMode(previous); }
+  } scope{c, c.setErrorMode(SEM_FAILCRITICALERRORS)};
+  const wchar_t root[] = {static_cast<wchar_t>(ch), L':', L'\\', 0};
+  ULARGE_INTEGER available, total, free;
+  return c.getDiskFreeSpaceEx(root, &available, &total, &free) != FALSE;
+}
+
+bool IsPathDriveReady(const Text& path) { return !path.empty() && IsDriveReady(path[0]); }
+
+bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, FolderTest); }
+
+bool FileThere(const Text& path) { return ThereInsideGuard(path, FileTest); }
+
+}  // namespace tovanel

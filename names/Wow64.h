@@ -1,0 +1,78 @@
+#pragma once
+// The redirection guard: lets file-name work see the native file system when
+// this 32-bit program runs under WOW64. Also the existence tests, each made
+// inside the guard and only on a drive that is ready.
+#include <windows.h>
+
+#include <functional>
+
+#include "text/Text.h"
+
+namespace tovanel {
+
+// True when the process runs under WOW64, as found by the last IsWow64; the
+// only thing that the guard consults. False until InitWow64 has run.
+bool Wow64Active();
+
+// Whether the process runs under WOW64; also stores the answer. Only
+// InitWow64 calls it.
+bool IsWow64();
+
+// Once at start-up: finds out about WOW64 and, under it, resolves the switch
+// operations from the system folder's Kernel32.dll.
+void InitWow64();
+
+// Entry and exit of the guard; pairs nest, and only the outermost pair
+// switches redirection off and back. Without WOW64, or without both switch
+// operations, they do nothing.
+void DisableRedirection();
+void RevertRedirection();
+
+// For callers that prefer scope to pairing by hand.
+class RedirectionGuard {
+ public:
+  RedirectionGuard() { DisableRedirection(); }
+  ~RedirectionGuard() { RevertRedirection(); }
+  RedirectionGuard(const RedirectionGuard&) = delete;
+  RedirectionGuard& operator=(const RedirectionGuard&) = delete;
+};
+
+// Whether ch names a ready drive (a letter, either case) or is a backslash
+// (a network path or the current drive's root). Never lets the platform put
+// up its "no disk" dialog.
+bool IsDriveReady(char16_t ch);
+
+// IsDriveReady of the first character; false for the empty Text.
+bool IsPathDriveReady(const Text& path);
+
+// Whether path names a folder, or a file, on a ready drive; links followed.
+bool DirectoryThere(const Text& path);
+bool FileThere(const Text& path);
+
+// The platform calls that this unit makes, replaceable so that tests can
+// stage WOW64, missing entry points and drives that are not ready.
+struct Wow64Platform {
+  std::function<HMODULE(LPCWSTR)> getModuleHandle;
+  std::function<FARPROC(HMODULE, LPCSTR)> getProcAddress;
+  std::function<HANDLE()> getCurrentProcess;
+  std::function<void(DWORD& major, DWORD& minor)> getVersion;
+  std::function<UINT(LPWSTR, UINT)> getSystemDirectory;
+  std::function<HMODULE(LPCWSTR)> loadLibrary;
+  std::function<BOOL(HMODULE)> freeLibrary;
+  std::function<UINT(UINT)> setErrorMode;
+  std::function<BOOL(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER)> getDiskFreeSpaceEx;
+  std::function<DWORD(LPCWSTR)> getFileAttributes;
+  std::function<DWORD()> getLastError;
+  std::function<HANDLE(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)> createFile;
+  std::function<BOOL(HANDLE)> closeHandle;
+  std::function<HANDLE(LPCWSTR, LPWIN32_FIND_DATAW)> findFirstFile;
+  std::function<BOOL(HANDLE)> findClose;
+
+  static Wow64Platform Real();
+};
+
+// Installs calls (tests) and clears the unit's state: WOW64 flag, entry
+// points and guard nesting, as at process start.
+void UseWow64Platform(const Wow64Platform& calls);
+
+}  // namespace tovanel

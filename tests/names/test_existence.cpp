@@ -1,0 +1,83 @@
+// The existence tests and the drive test on the real file system.
+#include <gtest/gtest.h>
+
+#include "names/Wow64.h"
+#include "tests/names/TempFolder.h"
+
+namespace tovanel {
+namespace {
+
+// Unix symbolic links made in the prefix by the test's fixture: Wine shows a
+// link to a folder as a reparse point, and cannot make links itself.
+const Text kLinks = u"C:\\tovanel-names-links";
+
+class Existence : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseWow64Platform(Wow64Platform::Real());
+    InitWow64();
+    callerMode = SEM_NOOPENFILEERRORBOX;
+    previousMode = SetErrorMode(callerMode);
+  }
+  void TearDown() override { SetErrorMode(previousMode); }
+
+  void Expect(const Text& path, bool file, bool folder) {
+    EXPECT_EQ(FileThere(path), file) << ToUtf8(path);
+    EXPECT_EQ(GetErrorMode(), callerMode) << ToUtf8(path);
+    EXPECT_EQ(DirectoryThere(path), folder) << ToUtf8(path);
+    EXPECT_EQ(GetErrorMode(), callerMode) << ToUtf8(path);
+  }
+  TempFolder temp;
+  UINT callerMode = 0, previousMode = 0;
+};
+
+TEST_F(Existence, FilesFoldersAndWhatIsNeither) {
+  const Text file = temp.File(u"a file.txt");
+  const Text folder = temp.Folder(u"a folder");
+  struct Case { Text path; bool file, folder; };
+  const Case cases[] = {
+      {file, true, false},
+      {folder, false, true},
+      {folder + u"\\", false, true},
+      {temp.path() + u"\\missing.txt", false, false},
+      {temp.path() + u"\\missing\\a.txt", false, false},
+      {temp.path() + u"\\a*b?<>|.txt", false, false},
+      {u"", false, false},
+      {u"1abc", false, false},
+      {u"hello", false, false},  // drive H is not there; no dialog
+      {u"Q:\\readme.txt", false, false},
+      {u"\\\\server\\share\\x", false, false},
+  };
+  for (const Case& c : cases) Expect(c.path, c.file, c.folder);
+}
+
+TEST_F(Existence, FileHeldOpenWithoutSharing) {
+  const Text file = temp.path() + u"\\held.txt";
+  HANDLE held = CreateFileW(W(file), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Expect(file, true, false);
+  CloseHandle(held);
+}
+
+TEST_F(Existence, LinksAreFollowed) {
+  if (GetFileAttributesW(W(kLinks)) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no links staged";
+  Expect(kLinks + u"\\dir-link", false, true);
+  Expect(kLinks + u"\\file-link", true, false);
+  Expect(kLinks + u"\\dangling-link", false, false);
+}
+
+TEST_F(Existence, DriveTest) {
+  EXPECT_TRUE(IsDriveReady(u'C'));
+  EXPECT_TRUE(IsDriveReady(u'c'));
+  EXPECT_FALSE(IsDriveReady(u'Q'));
+  EXPECT_EQ(GetErrorMode(), callerMode);
+}
+
+TEST_F(Existence, GuardFollowsThePlatformsAnswer) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  EXPECT_EQ(Wow64Active(), wow64 != FALSE);
+}
+
+}  // namespace
+}  // namespace tovanel

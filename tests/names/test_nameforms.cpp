@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "names/NameForms.h"
+#include "tests/names/TempFolder.h"
+
+namespace tovanel {
+namespace {
+
+std::string U8(const Text& t) { return ToUtf8(t); }
+
+// Lower case below the drive head, which the long form keeps as written.
+Text Lower(Text t) {
+  for (std::size_t i = 2; i < t.size(); ++i)
+    if (t[i] >= u'A' && t[i] <= u'Z') t[i] = static_cast<char16_t>(t[i] - u'A' + u'a');
+  return t;
+}
+
+class NameForms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = GetLongName(temp.path());
+    ASSERT_FALSE(root.empty());
+    temp.Folder(u"MixedCase Dir");
+    file = temp.File(u"MixedCase Dir\\Data File.TXT");
+    longFile = root + u"\\MixedCase Dir\\Data File.TXT";
+  }
+  TempFolder temp;
+  Text root, file, longFile;
+};
+
+TEST_F(NameForms, LongFormWritesStoredNamesAndKeepsWhatIsMissing) {
+  struct Case { Text in, out; };
+  const Case cases[] = {
+      {Lower(longFile), longFile},
+      {root + u"\\MIXEDCASE DIR\\", root + u"\\MixedCase Dir\\"},
+      {root + u"\\mixedcase dir\\NoSuch\\file.txt", root + u"\\MixedCase Dir\\NoSuch\\file.txt"},
+      {root + u"\\mixedcase dir\\.\\x\\..\\data file.txt", longFile},
+      {u"C:\\", u"C:\\"},
+      {u"c:\\", u"c:\\"},  // the drive head stays as written
+      {u"", u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(U8(GetLongName(c.in)), U8(c.out)) << U8(c.in);
+}
+
+TEST_F(NameForms, ShortComponentsComeBackLong) {
+  const Text shortName = GetShortName(longFile);
+  ASSERT_FALSE(shortName.empty());
+  EXPECT_NE(shortName, longFile);
+  EXPECT_EQ(U8(GetLongName(shortName)), U8(longFile));
+}
+
+TEST_F(NameForms, RelativeNameResolvesAgainstCurrentFolder) {
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(W(root + u"\\MixedCase Dir")));
+  const Text got = GetLongName(u"data file.txt");
+  const Text gotShort = GetShortName(u"data file.txt");
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(U8(got), U8(longFile));
+  EXPECT_EQ(U8(gotShort), U8(GetFileNamePart(GetShortName(longFile))));  // stays relative
+}
+
+TEST_F(NameForms, WildcardInLastComponentBecomesAMatchingEntry) {
+  temp.Folder(u"Only");
+  temp.File(u"Only\\Single Entry.dat");
+  const Text entry = root + u"\\Only\\Single Entry.dat";
+  for (const Text& pattern : {Text(u"*"), Text(u"?ingle*"), Text(u"*.DAT")})
+    EXPECT_EQ(U8(GetLongName(root + u"\\only\\" + pattern)), U8(entry)) << U8(pattern);
+  EXPECT_EQ(U8(GetLongName(root + u"\\only\\x*")), U8(root + u"\\Only\\x*"));  // no match: unchanged
+}
+
+TEST_F(NameForms, PathLongerThan260ComesBackWhole) {
+  Text relative;
+  for (int i = 0; i < 6; ++i) {
+    relative += (i ? u"\\" : u"") + Text(50, u'a' + i) + u"Z";
+    temp.Folder(relative);
+  }
+  const Text deep = temp.File(relative + u"\\Deep File.txt");
+  const Text expected = root + u"\\" + relative + u"\\Deep File.txt";
+  ASSERT_GT(expected.size(), 300u);
+  EXPECT_EQ(U8(GetFullPath(deep)), U8(deep));
+  EXPECT_EQ(U8(GetLongName(Lower(deep))), U8(expected));
+  EXPECT_EQ(GetNameForm(deep, 4), std::optional<Text>(u"Deep File.txt"));
+}
+
+TEST_F(NameForms, TheEightFormsOfAFile) {
+  const Text s = GetShortName(file);
+  const Text longForms[4] = {longFile, root + u"\\MixedCase Dir", u"Data File.TXT", u"Data File"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(GetNameForm(Lower(file), 2 * i), std::optional<Text>(longForms[i])) << 2 * i;
+  EXPECT_EQ(GetNameForm(file, 1), std::optional<Text>(s));
+  const Text shortFileName = *GetNameForm(file, 5);
+  EXPECT_LE(shortFileName.size(), 12u);  // 8.3
+  EXPECT_EQ(shortFileName.find(u' '), Text::npos);
+  EXPECT_EQ(*GetNameForm(file, 3) + u"\\" + shortFileName, s);
+  EXPECT_EQ(*GetNameForm(file, 7), shortFileName.substr(0, shortFileName.rfind(u'.')));
+}
+
+TEST_F(NameForms, MissingPathHasEmptyShortFormsAndBadIndexNoForm) {
+  const Text missing = root + u"\\NoSuch\\file.txt";
+  EXPECT_EQ(GetShortName(missing), Text());
+  for (std::int32_t i : {1, 3, 5, 7}) EXPECT_EQ(GetNameForm(missing, i), std::optional<Text>(Text())) << i;
+  for (std::int32_t i : {-1, 8, INT32_MIN}) EXPECT_FALSE(GetNameForm(file, i)) << i;
+  EXPECT_EQ(GetNameForm(u"C:\\", 2), std::optional<Text>(u"C:\\"));
+  EXPECT_EQ(GetNameForm(u"C:\\", 6), std::optional<Text>(Text()));
+}
+
+}  // namespace
+}  // namespace tovanel
