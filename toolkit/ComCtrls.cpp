@@ -1,0 +1,218 @@
+#include "toolkit/ComCtrls.h"
+
+#include <algorithm>
+
+#include "toolkit/Forms.h"
+
+namespace tovanel {
+
+namespace {
+constexpr COLORREF kTransparent = RGB(255, 0, 255);
+}
+
+// ---- TImageList ----
+
+TImageList::~TImageList() {
+  for (auto& l : FLists) ImageList_Destroy(l.second);
+}
+
+HIMAGELIST TImageList::Handle(UINT dpi) {
+  for (auto& l : FLists)
+    if (l.first == dpi) return l.second;
+  int size = MulDiv(Size, static_cast<int>(dpi), 96);
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(Images.size()), 0);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  for (const TImagePainter& paint : Images) {
+    HBITMAP bmp = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT r{0, 0, size, size};
+    HBRUSH back = CreateSolidBrush(kTransparent);
+    FillRect(dc, &r, back);
+    DeleteObject(back);
+    if (paint) paint(dc, size);
+    SelectObject(dc, old);
+    ImageList_AddMasked(list, bmp, kTransparent);
+    DeleteObject(bmp);
+  }
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  FLists.push_back({dpi, list});
+  return list;
+}
+
+// ---- TToolButton ----
+
+void TToolButton::SetEnabled(bool value) {
+  TControl::SetEnabled(value);
+  if (Parent() && Parent()->HandleAllocated())
+    SendMessageW(Parent()->Handle(), TB_ENABLEBUTTON, static_cast<WPARAM>(FId), MAKELPARAM(value ? TRUE : FALSE, 0));
+}
+
+void TToolButton::Click() {
+  if (OnClick) OnClick(this);
+}
+
+char16_t TToolButton::Accelerator() const {
+  for (std::size_t i = 0; i + 1 < Caption.size(); ++i) {
+    if (Caption[i] == u'&') {
+      if (Caption[i + 1] != u'&') return Caption[i + 1];
+      ++i;
+    }
+  }
+  return 0;
+}
+
+// ---- TToolBar ----
+
+std::vector<TToolButton*> TToolBar::Buttons() const {
+  std::vector<TToolButton*> out;
+  for (TControl* c : Controls())
+    if (auto* b = dynamic_cast<TToolButton*>(c)) out.push_back(b);
+  return out;
+}
+
+void TToolBar::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SystemClass = TOOLBARCLASSNAMEW;
+  Params.Style |= TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_TOP;
+  if (Wrapable) Params.Style |= TBSTYLE_WRAPABLE;
+}
+
+void TToolBar::CreateWnd() {
+  TWinControl::CreateWnd();
+  SendMessageW(FHandle, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  // Captions beside images for every button, not only those asking for it.
+  SendMessageW(FHandle, TB_SETEXTENDEDSTYLE, 0, 0);
+  if (Images) {
+    HIMAGELIST list = Images->Handle(Dpi());
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list, &cx, &cy);
+    SendMessageW(FHandle, TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
+    SendMessageW(FHandle, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
+  } else {
+    SendMessageW(FHandle, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+  }
+  std::vector<TBBUTTON> tb;
+  int id = 1000;
+  for (TToolButton* b : Buttons()) {
+    b->FId = id++;
+    TBBUTTON t{};
+    t.idCommand = b->FId;
+    if (b->Style == TToolButtonStyle::tbsSeparator) {
+      t.fsStyle = BTNS_SEP;
+      t.iBitmap = Scale(b->Width() ? b->Width() : 8);
+    } else {
+      t.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT | (ButtonWidth ? 0 : BTNS_AUTOSIZE);
+      t.iBitmap = Images ? b->ImageIndex : I_IMAGENONE;
+      t.iString = reinterpret_cast<INT_PTR>(W(b->Caption));
+    }
+    t.fsState = static_cast<BYTE>((b->Enabled() ? TBSTATE_ENABLED : 0) | (b->Wrap ? TBSTATE_WRAP : 0));
+    tb.push_back(t);
+  }
+  if (ButtonWidth) {
+    SendMessageW(FHandle, TB_SETBUTTONWIDTH, 0, MAKELPARAM(Scale(ButtonWidth), Scale(ButtonWidth)));
+  }
+  SendMessageW(FHandle, TB_ADDBUTTONSW, tb.size(), reinterpret_cast<LPARAM>(tb.data()));
+  SendMessageW(FHandle, TB_SETBUTTONSIZE, 0,
+               MAKELPARAM(ButtonWidth ? Scale(ButtonWidth) : 0, Scale(ButtonHeight)));
+  SendMessageW(FHandle, TB_AUTOSIZE, 0, 0);
+  FitHeight();
+}
+
+void TToolBar::FitHeight() {
+  // The bar is as high as its rows.
+  int bottom = 0;
+  int n = static_cast<int>(SendMessageW(FHandle, TB_BUTTONCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    RECT r;
+    if (SendMessageW(FHandle, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)))
+      bottom = std::max(bottom, static_cast<int>(r.bottom));
+  }
+  if (bottom <= 0) return;
+  RECT wr;
+  GetWindowRect(FHandle, &wr);
+  if (wr.bottom - wr.top != bottom) {
+    SetWindowPos(FHandle, nullptr, 0, 0, wr.right - wr.left, bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (FParent) FParent->AlignControls();
+  }
+}
+
+void TToolBar::UpdateBounds() {
+  // Images and button sizes depend on the DPI: build the bar anew.
+  RecreateWnd();
+}
+
+void TToolBar::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      for (TToolButton* b : Buttons())
+        if (b->FId == LOWORD(Message.WParam) && b->Enabled()) {
+          b->Click();
+          break;
+        }
+      return;
+    case CN_BASE + WM_SYSCHAR: {
+      auto upper = [](WPARAM c) {
+        // CharUpperW takes a single character in the low word of the pointer.
+        return reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c & 0xFFFF))));
+      };
+      UINT_PTR ch = upper(Message.WParam);
+      for (TToolButton* b : Buttons()) {
+        char16_t a = b->Accelerator();
+        if (a && upper(a) == ch) {
+          if (b->Enabled() && IsWindowVisible(FHandle)) {
+            b->Click();
+            Message.Result = 1;
+          }
+          return;
+        }
+      }
+      return;
+    }
+    case WM_SIZE:
+      TWinControl::WndProc(Message);
+      FitHeight();
+      return;
+  }
+  TWinControl::WndProc(Message);
+}
+
+// ---- TStatusBar ----
+
+void TStatusBar::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SystemClass = STATUSCLASSNAMEW;
+  Params.Style |= CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_BOTTOM;
+}
+
+void TStatusBar::CreateWnd() {
+  TWinControl::CreateWnd();
+  SendMessageW(FHandle, SB_SIMPLE, TRUE, 0);
+  // Drawn by us so that "&" shows as it stands.
+  SendMessageW(FHandle, SB_SETTEXTW, SB_SIMPLEID | SBT_OWNERDRAW, 0);
+}
+
+void TStatusBar::SetSimpleText(const Text& value) {
+  FSimpleText = value;
+  if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TStatusBar::WndProc(TMessage& Message) {
+  if (Message.Msg == CN_BASE + WM_DRAWITEM) {
+    auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    RECT r = d->rcItem;
+    r.left += Scale(2);
+    SetBkMode(d->hDC, TRANSPARENT);
+    SetTextColor(d->hDC, GetSysColor(COLOR_BTNTEXT));
+    HGDIOBJ old = SelectObject(d->hDC, GetFont());
+    DrawTextW(d->hDC, W(FSimpleText), static_cast<int>(FSimpleText.size()), &r,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(d->hDC, old);
+    Message.Result = TRUE;
+    return;
+  }
+  TWinControl::WndProc(Message);
+}
+
+}  // namespace tovanel

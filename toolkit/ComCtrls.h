@@ -1,0 +1,89 @@
+#pragma once
+// Toolbar, status bar and image list.
+#include "toolkit/Controls.h"
+
+#include <commctrl.h>
+
+namespace tovanel {
+
+// Draws one image into a square of `size` pixels; the background is already
+// filled with the transparent colour.
+using TImagePainter = std::function<void(HDC dc, int size)>;
+
+class TImageList : public TComponent {
+ public:
+  using TComponent::TComponent;
+  ~TImageList() override;
+  int Size = 16;  // at 96 DPI
+  std::vector<TImagePainter> Images;
+  // The images drawn for this DPI; owned by this list.
+  HIMAGELIST Handle(UINT dpi);
+
+ private:
+  std::vector<std::pair<UINT, HIMAGELIST>> FLists;
+};
+
+enum class TToolButtonStyle { tbsButton, tbsSeparator };
+
+class TToolBar;
+
+class TToolButton : public TControl {
+ public:
+  using TControl::TControl;
+  TToolButtonStyle Style = TToolButtonStyle::tbsButton;
+  Text Caption;
+  int ImageIndex = -1;
+  // A row break follows this button.
+  bool Wrap = false;
+  TNotifyEvent OnClick;
+  void SetEnabled(bool value) override;
+  void Click();
+  int CommandId() const { return FId; }
+  // The accelerator: the character after "&" in the caption, or 0.
+  char16_t Accelerator() const;
+
+ private:
+  friend class TToolBar;
+  int FId = 0;
+};
+
+class TToolBar : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  TImageList* Images = nullptr;
+  // Fixed button size at 96 DPI, or 0 for buttons sized to their content
+  // (ButtonHeight still applies).
+  int ButtonWidth = 0;
+  int ButtonHeight = 22;
+  // Buttons wrap onto a further row when a row does not fit.
+  bool Wrapable = false;
+  std::vector<TToolButton*> Buttons() const;
+  void WndProc(TMessage& Message) override;
+  void UpdateBounds() override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  void FitHeight();
+};
+
+// A status bar showing one text.
+class TStatusBar : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  const Text& SimpleText() const { return FSimpleText; }
+  // Runs nothing.
+  void SetSimpleText(const Text& value);
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  Text FSimpleText;
+};
+
+}  // namespace tovanel

@@ -1,0 +1,79 @@
+#include "toolkit/Component.h"
+
+#include <algorithm>
+
+namespace tovanel {
+
+namespace {
+bool SameName(TextView a, TextView b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'a' && x <= u'z') x -= 32;
+    if (y >= u'a' && y <= u'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+void Erase(std::vector<TComponent*>& v, TComponent* c) { v.erase(std::remove(v.begin(), v.end(), c), v.end()); }
+}  // namespace
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  // Those who asked hear of the removal first, while this object is whole.
+  while (!FFreeNotifies.empty()) {
+    TComponent* c = FFreeNotifies.back();
+    FFreeNotifies.pop_back();
+    Erase(c->FFreeNotifies, this);
+    c->Notification(this, TOperation::opRemove);
+  }
+  // Owned components go last-made first.
+  while (!FComponents.empty()) delete FComponents.back();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+TComponent* TComponent::FindComponent(TextView name) const {
+  if (name.empty()) return nullptr;
+  for (TComponent* c : FComponents)
+    if (SameName(c->FName, name)) return c;
+  return nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* other) {
+  if (!other || other == this) return;
+  if (std::find(other->FFreeNotifies.begin(), other->FFreeNotifies.end(), this) == other->FFreeNotifies.end())
+    other->FFreeNotifies.push_back(this);
+  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), other) == FFreeNotifies.end())
+    FFreeNotifies.push_back(other);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* other) {
+  if (!other) return;
+  Erase(other->FFreeNotifies, this);
+  Erase(FFreeNotifies, other);
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == TOperation::opRemove) {
+    // Fellow components hear of each other's removal too.
+    for (TComponent* c : std::vector<TComponent*>(FComponents))
+      if (c != AComponent) c->Notification(AComponent, Operation);
+  }
+}
+
+void TComponent::InsertComponent(TComponent* c) {
+  c->FOwner = this;
+  FComponents.push_back(c);
+}
+
+void TComponent::RemoveComponent(TComponent* c) {
+  Erase(FComponents, c);
+  c->FOwner = nullptr;
+  Notification(c, TOperation::opRemove);
+}
+
+}  // namespace tovanel

@@ -1,0 +1,371 @@
+#include "toolkit/Controls.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "toolkit/Forms.h"
+
+namespace tovanel {
+
+LRESULT CALLBACK ControlWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+namespace {
+
+// The control whose window CreateWindowExW is making; the window procedure
+// binds the new window to it at the first message (for a top-level window
+// that is WM_GETMINMAXINFO, before WM_NCCREATE).
+thread_local TWinControl* gCreating = nullptr;
+
+struct ClassInfo {
+  std::wstring name;
+  WNDPROC defProc;
+};
+
+// Our superclass of a system class (or our own plain class for nullptr).
+const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
+  static std::map<std::wstring, ClassInfo> classes;
+  std::wstring key = systemClass ? systemClass : L"";
+  auto it = classes.find(key);
+  if (it != classes.end()) return it->second;
+
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  ClassInfo info;
+  if (systemClass) {
+    if (!GetClassInfoExW(nullptr, systemClass, &wc)) throw Error(u"ウィンドウ クラスを作成できません");
+    info.defProc = wc.lpfnWndProc;
+    info.name = L"Tovanel." + key;
+  } else {
+    wc.style = CS_DBLCLKS;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    info.defProc = DefWindowProcW;
+    info.name = L"Tovanel.Window";
+  }
+  wc.hInstance = inst;
+  wc.lpfnWndProc = ControlWndProc;
+  wc.lpszClassName = info.name.c_str();
+  wc.style &= ~CS_GLOBALCLASS;
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw Error(u"ウィンドウ クラスを作成できません");
+  return classes.emplace(key, std::move(info)).first->second;
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+
+}  // namespace
+
+UINT WindowDpi(HWND hwnd) {
+  // Resolved at run time: older systems lack it.
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  UINT dpi = 0;
+  if (hwnd && getDpi) dpi = getDpi(hwnd);
+  if (!dpi) {
+    HDC dc = GetDC(nullptr);
+    dpi = dc ? static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY)) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+  }
+  return dpi ? dpi : 96;
+}
+
+LRESULT CALLBACK ControlWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!control && gCreating) {
+    control = gCreating;
+    gCreating = nullptr;
+    control->FHandle = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+  }
+  if (!control) {
+    // A window of our class made by no control of ours.
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  TMessage m{msg, wp, lp, 0};
+  try {
+    control->WindowProc(m);
+  } catch (const std::exception& e) {
+    // C++ errors must not unwind through the platform's frames.
+    Application().HandleException(control, e);
+  }
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (control->FHandle == hwnd) control->FHandle = nullptr;
+  }
+  return m.Result;
+}
+
+// ---- TControl ----
+
+TControl::~TControl() {
+  if (FParent) FParent->RemoveControl(this);
+}
+
+void TControl::SetParent(TWinControl* AParent) {
+  if (AParent == FParent) return;
+  if (FParent) FParent->RemoveControl(this);
+  if (AParent) AParent->InsertControl(this);
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+}
+
+void TControl::SetEnabled(bool value) { FEnabled = value; }
+
+TForm* TControl::ParentForm() const {
+  const TControl* c = this;
+  while (c->FParent) c = c->FParent;
+  return dynamic_cast<TForm*>(const_cast<TControl*>(c));
+}
+
+// ---- TWinControl ----
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
+  WindowProc = [this](TMessage& m) { WndProc(m); };
+}
+
+TWinControl::~TWinControl() {
+  // Children leave first so that none refers back to this control.
+  while (!FControls.empty()) FControls.back()->SetParent(nullptr);
+  if (FHandle) {
+    HWND h = FHandle;
+    DestroyWindow(h);
+    FHandle = nullptr;
+  }
+}
+
+TWinControl* TWinControl::FromHandle(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  WCHAR name[32];
+  if (!GetClassNameW(hwnd, name, 32) || wcsncmp(name, L"Tovanel.", 8) != 0) return nullptr;
+  return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+void TWinControl::InsertControl(TControl* c) {
+  FControls.push_back(c);
+  c->FParent = this;
+  if (FHandle)
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->Handle();
+}
+
+void TWinControl::RemoveControl(TControl* c) {
+  if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
+  FControls.erase(std::remove(FControls.begin(), FControls.end(), c), FControls.end());
+  c->FParent = nullptr;
+}
+
+HWND TWinControl::Handle() {
+  if (!FHandle) CreateHandle();
+  return FHandle;
+}
+
+void TWinControl::CreateParams(TCreateParams& Params) {
+  Params.X = Scale(FLeft);
+  Params.Y = Scale(FTop);
+  Params.W = Scale(FWidth);
+  Params.H = Scale(FHeight);
+  if (FParent) Params.WndParent = FParent->Handle();
+  if (!FEnabled) Params.Style |= WS_DISABLED;
+  if (!FVisible) Params.Style &= ~WS_VISIBLE;
+}
+
+void TWinControl::CreateHandle() {
+  if (FParent) FParent->Handle();  // parents first
+  if (FHandle) return;             // the parent's creation made this one too
+  TCreateParams p;
+  CreateParams(p);
+  const ClassInfo& cls = RegisteredClass(p.SystemClass);
+  FDefWndProc = cls.defProc;
+  static UINT nextId = 100;  // ids 1 and 2 mean OK and Cancel to the dialog manager
+  if ((p.Style & WS_CHILD) && !p.Id) p.Id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId++));
+  gCreating = this;
+  HWND h = CreateWindowExW(p.ExStyle, cls.name.c_str(), W(FText), p.Style, p.X, p.Y, p.W, p.H, p.WndParent, p.Id,
+                           GetModuleHandleW(nullptr), nullptr);
+  gCreating = nullptr;
+  if (!h) throw Error(u"ウィンドウを作成できません");
+  FHandle = h;
+  CreateWnd();
+  for (TControl* c : std::vector<TControl*>(FControls))
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->Handle();
+  AlignControls();
+}
+
+void TWinControl::CreateWnd() {
+  if (HFONT f = GetFont()) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+}
+
+void TWinControl::DestroyHandle() {
+  if (!FHandle) return;
+  FText = GetText();
+  for (TControl* c : FControls)
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
+  DestroyWindow(FHandle);
+  FHandle = nullptr;
+}
+
+void TWinControl::RecreateWnd() {
+  if (!FHandle) return;
+  DestroyHandle();
+  CreateHandle();
+}
+
+void TWinControl::DefaultHandler(TMessage& Message) {
+  if (!FHandle) return;
+  Message.Result = CallWindowProcW(FDefWndProc ? FDefWndProc : DefWindowProcW, FHandle, Message.Msg, Message.WParam,
+                                   Message.LParam);
+}
+
+LRESULT TWinControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage m{Msg, WParam, LParam, 0};
+  WindowProc(m);
+  return m.Result;
+}
+
+void TWinControl::ReflectToChild(TMessage& Message, HWND child, UINT cn) {
+  TWinControl* c = FromHandle(child);
+  if (c && c != this) {
+    TMessage r{cn, Message.WParam, Message.LParam, 0};
+    c->WindowProc(r);
+    Message.Result = r.Result;
+    if (cn == CN_CTLCOLOR && !r.Result) DefaultHandler(Message);
+  } else {
+    DefaultHandler(Message);
+  }
+}
+
+void TWinControl::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_COMMAND:
+      if (Message.LParam) return ReflectToChild(Message, reinterpret_cast<HWND>(Message.LParam), CN_COMMAND);
+      break;
+    case WM_NOTIFY:
+      return ReflectToChild(Message, reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom, CN_NOTIFY);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+      return ReflectToChild(Message, reinterpret_cast<HWND>(Message.LParam), CN_CTLCOLOR);
+    case WM_ERASEBKGND:
+      if (!FDefWndProc || FDefWndProc == DefWindowProcW) {
+        RECT r;
+        GetClientRect(FHandle, &r);
+        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+        Message.Result = 1;
+        return;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (Message.WParam)  // 0 means a menu
+        return ReflectToChild(Message, reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam)->hwndItem,
+                              CN_BASE + WM_DRAWITEM);
+      break;
+    case CN_BASE + WM_SYSCHAR:
+      // An Alt+letter the dialog manager does not know of (toolbar buttons
+      // are no windows): offered to every child until one takes it.
+      for (TControl* c : FControls)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->FHandle && IsWindowVisible(w->FHandle)) {
+          w->WindowProc(Message);
+          if (Message.Result) return;
+        }
+      return;
+    case WM_DESTROY:
+      FText = GetText();
+      break;
+  }
+  DefaultHandler(Message);
+}
+
+void TWinControl::SetParent(TWinControl* AParent) { TControl::SetParent(AParent); }
+
+void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (FHandle) UpdateBounds();
+}
+
+void TWinControl::UpdateBounds() {
+  if (!FHandle) return;
+  if (FParent)
+    SetWindowPos(FHandle, nullptr, Scale(FLeft), Scale(FTop), Scale(FWidth), Scale(FHeight),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (HFONT f = GetFont()) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+  for (TControl* c : FControls)
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateBounds();
+  AlignControls();
+}
+
+void TWinControl::AlignControls() {
+  if (!FHandle) return;
+  RECT r;
+  GetClientRect(FHandle, &r);
+  for (TControl* c : FControls) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w || !w->FHandle || c->Align == TAlign::alNone) continue;
+    RECT wr;
+    GetWindowRect(w->FHandle, &wr);
+    int h = wr.bottom - wr.top, wd = wr.right - wr.left;
+    switch (c->Align) {
+      case TAlign::alTop:
+        MoveWindow(w->FHandle, r.left, r.top, r.right - r.left, h, TRUE);
+        r.top += h;
+        break;
+      case TAlign::alBottom:
+        MoveWindow(w->FHandle, r.left, r.bottom - h, r.right - r.left, h, TRUE);
+        r.bottom -= h;
+        break;
+      case TAlign::alLeft:
+        MoveWindow(w->FHandle, r.left, r.top, wd, r.bottom - r.top, TRUE);
+        r.left += wd;
+        break;
+      case TAlign::alRight:
+        MoveWindow(w->FHandle, r.right - wd, r.top, wd, r.bottom - r.top, TRUE);
+        r.right -= wd;
+        break;
+      case TAlign::alClient:
+        MoveWindow(w->FHandle, r.left, r.top, std::max(0L, r.right - r.left), std::max(0L, r.bottom - r.top), TRUE);
+        break;
+      case TAlign::alNone:
+        break;
+    }
+  }
+}
+
+void TWinControl::SetEnabled(bool value) {
+  TControl::SetEnabled(value);
+  if (FHandle) EnableWindow(FHandle, value);
+}
+
+Text TWinControl::GetText() const {
+  if (!FHandle) return FText;
+  int n = GetWindowTextLengthW(FHandle);
+  Text s(static_cast<std::size_t>(std::max(n, 0)) + 1, u'\0');
+  int got = GetWindowTextW(FHandle, W(s), n + 1);
+  s.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return s;
+}
+
+void TWinControl::SetText(const Text& value) {
+  FText = value;
+  if (FHandle) SetWindowTextW(FHandle, W(FText));
+}
+
+UINT TWinControl::Dpi() const {
+  const TControl* c = this;
+  while (c->Parent()) c = c->Parent();
+  auto* top = static_cast<const TWinControl*>(c);
+  return top->FHandle ? WindowDpi(top->FHandle) : WindowDpi(nullptr);
+}
+
+int TWinControl::Scale(int designPixels) const { return MulDiv(designPixels, static_cast<int>(Dpi()), 96); }
+
+HFONT TWinControl::GetFont() const {
+  if (TForm* f = ParentForm()) return f->FormFont();
+  return nullptr;
+}
+
+}  // namespace tovanel

@@ -1,0 +1,154 @@
+#pragma once
+// Controls over plain Win32 windows. Every control's window belongs to a
+// class of ours whose window procedure hands each message, WM_NCCREATE and
+// WM_CREATE included, to the object's replaceable WindowProc; a system
+// control's own procedure is reached through DefaultHandler. Unlike Win32
+// subclassing, a replaced WindowProc sees creation and survives re-creation.
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "toolkit/Component.h"
+
+namespace tovanel {
+
+struct TMessage {
+  UINT Msg;
+  WPARAM WParam;
+  LPARAM LParam;
+  LRESULT Result;
+};
+
+using TWndMethod = std::function<void(TMessage&)>;
+
+// Messages a parent reflects back to the child control they concern.
+enum : UINT {
+  CN_BASE = 0xBC00,
+  CN_COMMAND = CN_BASE + WM_COMMAND,
+  CN_NOTIFY = CN_BASE + WM_NOTIFY,
+  CN_CTLCOLOR = CN_BASE + WM_CTLCOLOREDIT,  // any WM_CTLCOLOR*; WParam is the DC
+};
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+class TWinControl;
+class TForm;
+
+// A control: a component with a parent, design bounds at 96 DPI, a caption,
+// a hint and an enabled state.
+class TControl : public TComponent {
+ public:
+  explicit TControl(TComponent* AOwner) : TComponent(AOwner) {}
+  ~TControl() override;
+
+  TWinControl* Parent() const { return FParent; }
+  virtual void SetParent(TWinControl* AParent);
+
+  // Design geometry, at 96 pixels per inch, relative to the parent's client area.
+  int Left() const { return FLeft; }
+  int Top() const { return FTop; }
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  TAlign Align = TAlign::alNone;
+
+  bool Enabled() const { return FEnabled; }
+  // Runs no handler.
+  virtual void SetEnabled(bool value);
+
+  const Text& Hint() const { return FHint; }
+  void SetHint(Text value) { FHint = std::move(value); }
+  bool ShowHint = false;
+
+  // The form that holds this control, following parents; none when the
+  // topmost parent is not a form.
+  TForm* ParentForm() const;
+
+ protected:
+  friend class TWinControl;
+  TWinControl* FParent = nullptr;
+  int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  bool FEnabled = true;
+  Text FHint;
+};
+
+// A control with a platform window, made on demand.
+class TWinControl : public TControl {
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  ~TWinControl() override;
+
+  // The window handle; makes the window (its parents' first) when there is none.
+  HWND Handle();
+  // Whether the window exists; never makes it.
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  // Destroys the platform window and makes a new one.
+  void RecreateWnd();
+
+  // Every message the control receives passes through WindowProc; its
+  // default is WndProc. Whoever replaces it hands messages on as it sees fit.
+  TWndMethod WindowProc;
+  virtual void WndProc(TMessage& Message);
+  // The platform's own handling of the message (the system class's
+  // procedure, or DefWindowProc).
+  void DefaultHandler(TMessage& Message);
+  LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+
+  void SetParent(TWinControl* AParent) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetEnabled(bool value) override;
+
+  virtual Text GetText() const;
+  // Sets the window text; no handler runs here (controls with a change
+  // handler add their own rule).
+  virtual void SetText(const Text& value);
+
+  const std::vector<TControl*>& Controls() const { return FControls; }
+
+  // Pixels for a design length on this control's monitor.
+  int Scale(int designPixels) const;
+  UINT Dpi() const;
+  // Applies the design geometry at the current DPI, children included.
+  virtual void UpdateBounds();
+  // Lays out aligned children inside the client area.
+  void AlignControls();
+  virtual HFONT GetFont() const;
+
+  // Finds the control object behind a window of ours.
+  static TWinControl* FromHandle(HWND hwnd);
+
+ protected:
+  struct TCreateParams {
+    const wchar_t* SystemClass = nullptr;  // superclassed system class, or none
+    DWORD Style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, W = 0, H = 0;
+    HWND WndParent = nullptr;
+    HMENU Id = nullptr;
+  };
+  virtual void CreateParams(TCreateParams& Params);
+  virtual void CreateHandle();
+  // After the window exists: font, state and whatever the window holds.
+  virtual void CreateWnd();
+  virtual void DestroyHandle();
+  // Kept while the window exists so that a re-created window gets it back.
+  Text FText;
+  bool FVisible = true;
+
+  friend class TControl;
+  friend LRESULT CALLBACK ControlWndProc(HWND, UINT, WPARAM, LPARAM);
+  HWND FHandle = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  std::vector<TControl*> FControls;
+
+ private:
+  void InsertControl(TControl* c);
+  void RemoveControl(TControl* c);
+  void ReflectToChild(TMessage& Message, HWND child, UINT cn);
+};
+
+// DPI of the monitor a window is on (96 when the platform cannot say).
+UINT WindowDpi(HWND hwnd);
+
+}  // namespace tovanel

@@ -1,0 +1,119 @@
+#pragma once
+// Top-level windows and the application object.
+#include <functional>
+#include <vector>
+
+#include "toolkit/Controls.h"
+#include "toolkit/Error.h"
+
+namespace tovanel {
+
+using TCloseQueryEvent = std::function<void(TComponent* Sender, bool& CanClose)>;
+
+enum class TBorderStyle { bsSingle, bsSizeToolWin };
+
+class TForm : public TWinControl {
+ public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+
+  TBorderStyle BorderStyle = TBorderStyle::bsSingle;
+  // The window that owns this one (it then has no taskbar button of its own
+  // and stays in front of it), or none.
+  TForm* OwnerForm = nullptr;
+  // Client size at 96 DPI; the outer size follows from the border.
+  int ClientWidth = 0, ClientHeight = 0;
+  // Screen position the window is made at.
+  int DesignLeft = 0, DesignTop = 0;
+  HICON Icon = nullptr;
+
+  // Font: face, height in pixels at 96 DPI (negative: character height) and
+  // character set; every control uses it unless it has its own.
+  const Text& FontName() const { return FFontName; }
+  void SetFontName(const Text& face);
+  int FontHeight = -12;
+  BYTE FontCharset = SHIFTJIS_CHARSET;
+  HFONT FormFont() const;
+  // A font of this form's face at another size, in points, for this DPI.
+  HFONT PointFont(int points) const;
+
+  // Window position and outer size, in screen pixels. For a minimised
+  // window these are the place it has when restored.
+  int GetLeft();
+  int GetTop();
+  int GetOuterWidth();
+  int GetOuterHeight();
+  void SetLeft(int v);
+  void SetTop(int v);
+  void SetOuterWidth(int v);
+  void SetOuterHeight(int v);
+
+  bool Visible() const;
+  // Makes the window visible and brings it to the front; OnShow runs when it
+  // goes from hidden to shown.
+  void Show();
+  void Hide();
+  // Asks the window to close: OnCloseQuery decides; the main window then
+  // ends the message loop, any other window hides.
+  void Close();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TCloseQueryEvent OnCloseQuery;
+
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  // Ends the window's description: Loaded on every owned component, then
+  // OnCreate. A form's constructor calls it last.
+  void DescriptionLoaded();
+  void CreateParams(TCreateParams& Params) override;
+  void CreateHandle() override;
+  void UpdateBounds() override;
+
+ private:
+  void AddToolTips(TWinControl* parent);
+  void RestoreFocus();
+  Text FFontName = u"MS Shell Dlg";
+  mutable HFONT FFont = nullptr;
+  mutable UINT FFontDpi = 0;
+  mutable std::vector<std::pair<std::pair<int, UINT>, HFONT>> FPointFonts;
+  HWND FToolTip = nullptr;
+  HWND FFocused = nullptr;
+  bool FShownOnce = false;
+};
+
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  Text Title = u"Tovanel";
+  // Makes the hidden application window (the clipboard's owner).
+  void Initialize();
+  HWND Handle() const { return FHandle; }
+  TForm* MainForm = nullptr;
+
+  // Shows the main window and runs the message loop until it ends.
+  int Run();
+  // Handles the messages waiting now (for tests and long work).
+  void ProcessMessages();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+
+  // The default error display: a message box with an error icon titled with
+  // the title. Replaceable, so that tests can watch it.
+  void HandleException(TComponent* Sender, const std::exception& e);
+  std::function<void(TComponent* Sender, const Text& message)> ShowError;
+
+  // Keyboard navigation and accelerators of our windows; true when handled.
+  bool IsDialogMessageOf(MSG& msg);
+
+ private:
+  HWND FHandle = nullptr;
+  bool FTerminated = false;
+};
+
+TApplication& Application();
+
+}  // namespace tovanel

@@ -1,0 +1,351 @@
+#include "toolkit/StdCtrls.h"
+
+#include "toolkit/ComCtrls.h"
+#include "toolkit/Forms.h"
+
+namespace tovanel {
+
+namespace {
+
+LRESULT ColorDC(HDC dc, int sysColor, bool enabled) {
+  SetBkColor(dc, GetSysColor(sysColor));
+  SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(sysColor));
+}
+
+void FillBackground(HWND h, HDC dc) {
+  RECT r;
+  GetClientRect(h, &r);
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace
+
+// ---- TGroupBox ----
+
+void TGroupBox::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SystemClass = L"BUTTON";
+  Params.Style |= BS_GROUPBOX;
+  Params.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TGroupBox::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_ERASEBKGND:
+      // The system frame leaves its inside unpainted.
+      FillBackground(FHandle, reinterpret_cast<HDC>(Message.WParam));
+      Message.Result = 1;
+      return;
+    case CN_CTLCOLOR:
+      Message.Result = ColorDC(reinterpret_cast<HDC>(Message.WParam), COLOR_BTNFACE, IsWindowEnabled(FHandle));
+      return;
+  }
+  TWinControl::WndProc(Message);
+}
+
+// ---- TButton ----
+
+TButton::~TButton() {
+  if (FImageList) ImageList_Destroy(FImageList);
+}
+
+void TButton::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SystemClass = L"BUTTON";
+  Params.Style |= BS_PUSHBUTTON | WS_TABSTOP;
+}
+
+void TButton::CreateWnd() {
+  TWinControl::CreateWnd();
+  ApplyImage();
+}
+
+void TButton::UpdateBounds() {
+  TWinControl::UpdateBounds();
+  ApplyImage();
+}
+
+void TButton::ApplyImage() {
+  if (!FHandle || !Images || ImageIndex < 0) return;
+  // The button draws from a list of its own holding just its image.
+  HIMAGELIST all = Images->Handle(Dpi());
+  HICON icon = ImageList_GetIcon(all, ImageIndex, ILD_NORMAL);
+  if (!icon) return;
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(all, &cx, &cy);
+  HIMAGELIST own = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 0);
+  ImageList_AddIcon(own, icon);
+  DestroyIcon(icon);
+  BUTTON_IMAGELIST bil{own, {Scale(2), 0, Scale(2), 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+  SendMessageW(FHandle, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+  if (FImageList) ImageList_Destroy(FImageList);
+  FImageList = own;
+}
+
+void TButton::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TButton::WndProc(TMessage& Message) {
+  if (Message.Msg == CN_COMMAND) {
+    if (HIWORD(Message.WParam) == BN_CLICKED) Click();
+    return;
+  }
+  TWinControl::WndProc(Message);
+}
+
+// ---- TEdit ----
+
+void TEdit::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SystemClass = L"EDIT";
+  Params.Style |= ES_AUTOHSCROLL | WS_TABSTOP;
+  if (ReadOnly) Params.Style |= ES_READONLY;
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TEdit::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (MaxLength > 0) SendMessageW(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(MaxLength), 0);
+}
+
+void TEdit::SetText(const Text& value) {
+  if (value == GetText()) return;
+  // The platform reports its own change (under some systems even for the
+  // same text); the rule here is one run per real change.
+  FSettingText = true;
+  try {
+    TWinControl::SetText(value);
+  } catch (...) {
+    FSettingText = false;
+    throw;
+  }
+  FSettingText = false;
+  if (OnChange) OnChange(this);
+}
+
+void TEdit::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      if (HIWORD(Message.WParam) == EN_CHANGE && !FSettingText) {
+        FText = GetText();
+        if (OnChange) OnChange(this);
+      }
+      return;
+    case CN_CTLCOLOR:
+      Message.Result = ColorDC(reinterpret_cast<HDC>(Message.WParam), Color, IsWindowEnabled(FHandle));
+      return;
+  }
+  TWinControl::WndProc(Message);
+}
+
+// ---- TRadioGroup ----
+
+void TRadioGroup::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SystemClass = L"BUTTON";
+  Params.Style |= BS_GROUPBOX;
+  Params.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TRadioGroup::CreateWnd() {
+  TWinControl::CreateWnd();
+  FButtons.clear();
+  for (std::size_t i = 0; i < Items.size(); ++i) {
+    DWORD style = WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON | (i == 0 ? WS_GROUP : 0);
+    if (!FEnabled) style |= WS_DISABLED;
+    HWND b = CreateWindowExW(0, L"BUTTON", W(Items[i]), style, 0, 0, 0, 0, FHandle,
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(200 + i)), GetModuleHandleW(nullptr), nullptr);
+    FButtons.push_back(b);
+  }
+  ArrangeButtons();
+  UpdateChecks();
+}
+
+HWND TRadioGroup::ItemHandle(int index) const {
+  return index >= 0 && static_cast<std::size_t>(index) < FButtons.size() ? FButtons[index] : nullptr;
+}
+
+void TRadioGroup::ArrangeButtons() {
+  if (!FHandle || FButtons.empty()) return;
+  HFONT font = GetFont();
+  HDC dc = GetDC(FHandle);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(FHandle, dc);
+
+  int cols = Columns < 1 ? 1 : Columns;
+  int perCol = static_cast<int>((FButtons.size() + cols - 1) / cols);
+  RECT r;
+  GetClientRect(FHandle, &r);
+  // Rows share the height below a top margin of one text line.
+  int space = r.bottom - tm.tmHeight - Scale(5);
+  int rowH = space / perCol;
+  int top = tm.tmHeight + 1 + (space % perCol) / 2;
+  int colW = (r.right - Scale(10)) / cols;
+  for (std::size_t i = 0; i < FButtons.size(); ++i) {
+    int col = static_cast<int>(i) / perCol, row = static_cast<int>(i) % perCol;
+    SetWindowPos(FButtons[i], nullptr, Scale(8) + col * colW, top + row * rowH, colW, rowH,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(FButtons[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+void TRadioGroup::UpdateChecks() {
+  for (std::size_t i = 0; i < FButtons.size(); ++i) {
+    bool on = static_cast<int>(i) == FItemIndex;
+    SendMessageW(FButtons[i], BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    // The Tab key enters the group at its selected item (the first when none).
+    bool stop = on || (FItemIndex < 0 && i == 0);
+    LONG_PTR style = GetWindowLongPtrW(FButtons[i], GWL_STYLE);
+    SetWindowLongPtrW(FButtons[i], GWL_STYLE, stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+  }
+}
+
+void TRadioGroup::SetItemIndex(int value) {
+  int last = static_cast<int>(Items.size()) - 1;
+  if (value < -1) value = -1;
+  if (value > last) value = last;
+  if (value == FItemIndex) return;
+  FItemIndex = value;
+  UpdateChecks();
+  if (value >= 0 && OnClick) OnClick(this);
+}
+
+void TRadioGroup::SetEnabled(bool value) {
+  TWinControl::SetEnabled(value);
+  // Items follow, so that neither a click nor an accelerator reaches an
+  // item of a disabled group.
+  for (HWND b : FButtons) EnableWindow(b, value);
+}
+
+void TRadioGroup::UpdateBounds() {
+  TWinControl::UpdateBounds();
+  ArrangeButtons();
+}
+
+void TRadioGroup::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_COMMAND:
+      for (std::size_t i = 0; i < FButtons.size(); ++i) {
+        if (reinterpret_cast<HWND>(Message.LParam) == FButtons[i]) {
+          // The user's choice; choosing the selected item again runs nothing.
+          if (HIWORD(Message.WParam) == BN_CLICKED && static_cast<int>(i) != FItemIndex)
+            SetItemIndex(static_cast<int>(i));
+          return;
+        }
+      }
+      break;
+    case WM_ERASEBKGND:
+      FillBackground(FHandle, reinterpret_cast<HDC>(Message.WParam));
+      Message.Result = 1;
+      return;
+    case CN_CTLCOLOR:
+      Message.Result = ColorDC(reinterpret_cast<HDC>(Message.WParam), COLOR_BTNFACE, IsWindowEnabled(FHandle));
+      return;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      Message.Result = ColorDC(reinterpret_cast<HDC>(Message.WParam), COLOR_BTNFACE,
+                               IsWindowEnabled(reinterpret_cast<HWND>(Message.LParam)));
+      return;
+  }
+  TWinControl::WndProc(Message);
+}
+
+// ---- TListBox ----
+
+void TListBox::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SystemClass = L"LISTBOX";
+  Params.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListBox::CreateWnd() {
+  TWinControl::CreateWnd();
+  SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
+  for (std::size_t i = 0; i < FItems.size(); ++i)
+    SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(FItems[i])));
+  SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(FHandle, LB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+  SendMessageW(FHandle, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(FExtent), 0);
+}
+
+HFONT TListBox::GetFont() const {
+  if (FontPoints > 0)
+    if (TForm* f = ParentForm()) return f->PointFont(FontPoints);
+  return TWinControl::GetFont();
+}
+
+void TListBox::SetFontPoints(int points) {
+  FontPoints = points;
+  if (FHandle) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()), TRUE);
+}
+
+void TListBox::SetColor(int sysColor) {
+  Color = sysColor;
+  if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TListBox::InsertItem(int index, const Text& s) {
+  if (index < 0 || static_cast<std::size_t>(index) > FItems.size()) index = static_cast<int>(FItems.size());
+  FItems.insert(FItems.begin() + index, s);
+  if (FItemIndex >= index) ++FItemIndex;
+  if (FHandle) SendMessageW(FHandle, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(W(s)));
+}
+
+int TListBox::ItemIndex() const {
+  if (FHandle) return static_cast<int>(SendMessageW(FHandle, LB_GETCURSEL, 0, 0));
+  return FItemIndex;
+}
+
+void TListBox::SetItemIndex(int index) {
+  if (index < -1 || index >= static_cast<int>(FItems.size())) index = -1;
+  FItemIndex = index;
+  if (FHandle) SendMessageW(FHandle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void TListBox::SetHorizontalExtent(int pixels) {
+  FExtent = pixels;
+  if (FHandle) SendMessageW(FHandle, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
+}
+
+void TListBox::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      if (HIWORD(Message.WParam) == LBN_SELCHANGE) {
+        FItemIndex = ItemIndex();
+        if (OnClick) OnClick(this);
+      } else if (HIWORD(Message.WParam) == LBN_DBLCLK) {
+        if (OnDblClick) OnDblClick(this);
+      }
+      return;
+    case CN_CTLCOLOR:
+      Message.Result = ColorDC(reinterpret_cast<HDC>(Message.WParam), Color, true);
+      return;
+    case WM_GETDLGCODE: {
+      DefaultHandler(Message);
+      // Enter belongs to the list (it sends the entry), not to the dialog manager.
+      auto* m = reinterpret_cast<MSG*>(Message.LParam);
+      if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR) && m->wParam == VK_RETURN)
+        Message.Result |= DLGC_WANTMESSAGE;
+      return;
+    }
+    case WM_CHAR: {
+      auto key = static_cast<char16_t>(Message.WParam);
+      if (OnKeyPress) OnKeyPress(this, key);
+      if (key == 0) return;  // consumed
+      Message.WParam = key;
+      break;
+    }
+    case WM_DESTROY:
+      FItemIndex = ItemIndex();
+      break;
+  }
+  TWinControl::WndProc(Message);
+}
+
+}  // namespace tovanel
