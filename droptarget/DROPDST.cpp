@@ -1,0 +1,63 @@
+#include "droptarget/DROPDST.h"
+
+namespace tovanel {
+
+TDropDst::TDropDst(TComponent* AOwner) : TControlHook(AOwner) { FAcceptDrop = true; }
+
+TDropDst::~TDropDst() = default;
+
+void TDropDst::Loaded() {
+  TControlHook::Loaded();
+  UpdateAcceptDrop();
+}
+
+void TDropDst::TargetChanged(std::uint8_t kind) {
+  TControlHook::TargetChanged(kind);
+  UpdateAcceptDrop();
+}
+
+void TDropDst::SetAcceptDrop(bool value) {
+  if (value == FAcceptDrop) return;
+  FAcceptDrop = value;
+  UpdateAcceptDrop();
+}
+
+void TDropDst::UpdateAcceptDrop() {
+  HWND h = FHWndHookTarget;
+  if (h && h != RecreatedMarker() && IsWindow(h)) DragAcceptFiles(h, FAcceptDrop ? static_cast<BOOL>(-1) : FALSE);
+}
+
+void TDropDst::HookMessage(TMessage& Message) {
+  if (Message.Msg != WM_DROPFILES) {
+    TControlHook::HookMessage(Message);
+    return;
+  }
+  auto hDrop = reinterpret_cast<HDROP>(Message.WParam);
+  try {
+    DoFileDrop(hDrop);
+  } catch (const std::exception& e) {
+    Application().HandleException(this, e);
+  }
+  DragFinish(hDrop);
+  Message.Result = 0;
+}
+
+void TDropDst::DoFileDrop(HDROP hDrop) {
+  if (!OnFileDrop) return;
+  std::vector<Text> files;
+  UINT n = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < n; ++i) {
+    // Asked for its length first, so that a name of any length arrives whole.
+    UINT len = DragQueryFileW(hDrop, i, nullptr, 0);
+    if (len == 0) continue;  // no file has an empty name
+    Text name(len + 1, u'\0');
+    DragQueryFileW(hDrop, i, W(name), len + 1);
+    name.resize(name.find(u'\0') == Text::npos ? name.size() : name.find(u'\0'));
+    files.push_back(std::move(name));
+  }
+  POINT pt{0, 0};
+  DragQueryPoint(hDrop, &pt);
+  OnFileDrop(this, files, pt.x, pt.y);
+}
+
+}  // namespace tovanel

@@ -1,0 +1,36 @@
+#pragma once
+// TDropDst: registers the hooked window as a target of shell file drops and
+// turns each drop into one OnFileDrop event with the names and the point.
+#include "droptarget/CTLHOOK.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace tovanel {
+
+using TFileDropEvent =
+    std::function<void(TComponent* Sender, const std::vector<Text>& Files, int X, int Y)>;
+
+class TDropDst : public TControlHook {
+ public:
+  explicit TDropDst(TComponent* AOwner);
+  ~TDropDst() override;
+
+  TFileDropEvent OnFileDrop;
+  bool AcceptDrop() const { return FAcceptDrop; }
+  void SetAcceptDrop(bool value);
+
+  void Loaded() override;
+
+ protected:
+  void TargetChanged(std::uint8_t kind) override;
+  void HookMessage(TMessage& Message) override;
+  void UpdateAcceptDrop();
+  void DoFileDrop(HDROP hDrop);
+
+ private:
+  bool FAcceptDrop = true;
+};
+
+}  // namespace tovanel
