@@ -1,0 +1,33 @@
+// Tovanel's entry: data folder, application, main window, list window,
+// redirection functions, message loop.
+#include <windows.h>
+
+#include "app/DataFolder.h"
+#include "names/Wow64.h"
+#include "text/Clipboard.h"
+#include "toolkit/Forms.h"
+#include "windows/List.h"
+#include "windows/Main.h"
+
+using namespace tovanel;
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Without its data folder the program has nowhere to keep its settings:
+  // it ends at once, silently.
+  if (!InitDataFolder(u"Tovanel", false)) return 0;
+
+  TApplication& app = Application();
+  app.Initialize();
+  app.Title = u"Tovanel";
+  SetClipboardOwner(app.Handle());
+  try {
+    MainForm = new TMainForm(&app);
+    app.MainForm = MainForm;
+    ListForm = new TListForm(&app);
+  } catch (const std::exception& e) {
+    app.HandleException(nullptr, e);
+    return 0;
+  }
+  InitWow64();
+  return app.Run();
+}

@@ -1,0 +1,83 @@
+#include "windows/Images.h"
+
+namespace tovanel {
+
+namespace {
+
+// Coordinates are given on a 32-unit grid and scaled to the image size.
+struct Grid {
+  int size;
+  int operator()(int v) const { return MulDiv(v, size, 32); }
+};
+
+void Box(HDC dc, const Grid& g, int l, int t, int r, int b, COLORREF fill, COLORREF line) {
+  HBRUSH br = CreateSolidBrush(fill);
+  HPEN pen = CreatePen(PS_SOLID, g.size >= 24 ? 2 : 1, line);
+  HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+  Rectangle(dc, g(l), g(t), g(r), g(b));
+  SelectObject(dc, ob);
+  SelectObject(dc, op);
+  DeleteObject(br);
+  DeleteObject(pen);
+}
+
+void Fill(HDC dc, const Grid& g, int l, int t, int r, int b, COLORREF fill) {
+  RECT rc{g(l), g(t), g(r), g(b)};
+  if (rc.right <= rc.left) rc.right = rc.left + 1;
+  if (rc.bottom <= rc.top) rc.bottom = rc.top + 1;
+  HBRUSH br = CreateSolidBrush(fill);
+  FillRect(dc, &rc, br);
+  DeleteObject(br);
+}
+
+void Poly(HDC dc, const Grid& g, const POINT* pts, int n, COLORREF fill, COLORREF line) {
+  POINT p[8];
+  for (int i = 0; i < n && i < 8; ++i) p[i] = {g(pts[i].x), g(pts[i].y)};
+  HBRUSH br = CreateSolidBrush(fill);
+  HPEN pen = CreatePen(PS_SOLID, 1, line);
+  HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+  Polygon(dc, p, n);
+  SelectObject(dc, ob);
+  SelectObject(dc, op);
+  DeleteObject(br);
+  DeleteObject(pen);
+}
+
+}  // namespace
+
+void PaintBulletedList(HDC dc, int size) {
+  Grid g{size};
+  for (int row = 0; row < 3; ++row) {
+    int y = 5 + row * 9;
+    Fill(dc, g, 3, y, 9, y + 6, RGB(0, 90, 200));
+    Fill(dc, g, 12, y + 2, 29, y + 4, RGB(64, 64, 64));
+  }
+}
+
+void PaintOpenDoor(HDC dc, int size) {
+  Grid g{size};
+  // Frame and the dark doorway.
+  Box(dc, g, 8, 3, 26, 30, RGB(40, 40, 40), RGB(90, 60, 30));
+  // The door swung open towards the viewer.
+  const POINT door[] = {{8, 3}, {17, 7}, {17, 31}, {8, 30}};
+  Poly(dc, g, door, 4, RGB(190, 120, 60), RGB(90, 60, 30));
+  Fill(dc, g, 14, 17, 16, 20, RGB(250, 220, 80));
+  // Floor line.
+  Fill(dc, g, 2, 30, 30, 31, RGB(90, 60, 30));
+}
+
+void PaintDownArrow(HDC dc, int size) {
+  Grid g{size};
+  const POINT arrow[] = {{11, 3}, {21, 3}, {21, 15}, {28, 15}, {16, 29}, {4, 15}, {11, 15}};
+  Poly(dc, g, arrow, 7, RGB(30, 150, 60), RGB(10, 90, 30));
+}
+
+void PaintClipboardPage(HDC dc, int size) {
+  Grid g{size};
+  Box(dc, g, 4, 5, 26, 31, RGB(180, 120, 60), RGB(110, 70, 30));     // board
+  Fill(dc, g, 10, 2, 20, 8, RGB(150, 150, 150));                     // clip
+  Box(dc, g, 12, 11, 30, 31, RGB(255, 255, 255), RGB(80, 80, 80));   // page
+  for (int y = 16; y <= 26; y += 5) Fill(dc, g, 15, y, 27, y + 2, RGB(0, 90, 200));
+}
+
+}  // namespace tovanel

@@ -1,0 +1,13 @@
+#pragma once
+// The pictures on the windows' buttons, drawn at any size so that they stay
+// sharp at every DPI.
+#include <windows.h>
+
+namespace tovanel {
+
+void PaintBulletedList(HDC dc, int size);
+void PaintOpenDoor(HDC dc, int size);
+void PaintDownArrow(HDC dc, int size);
+void PaintClipboardPage(HDC dc, int size);
+
+}  // namespace tovanel

@@ -1,0 +1,198 @@
+#include "windows/List.h"
+
+#include <algorithm>
+
+#include "app/Settings.h"
+#include "names/NameForms.h"
+#include "names/Wow64.h"
+#include "text/Clipboard.h"
+#include "windows/Main.h"
+#include "windows/Ombrik.h"
+
+namespace tovanel {
+
+TListForm* ListForm = nullptr;
+
+namespace {
+
+TToolButton* MakeToolButton(TComponent* owner, TToolBar* bar, const char16_t* name, const char16_t* caption) {
+  auto* b = new TToolButton(owner);
+  b->SetName(name);
+  if (caption) {
+    b->Caption = caption;
+  } else {
+    b->Style = TToolButtonStyle::tbsSeparator;
+    b->SetBounds(0, 0, 8, 0);
+  }
+  b->SetParent(bar);
+  return b;
+}
+
+// Keeps a window from redrawing while it lives, whatever happens meanwhile.
+class NoRedraw {
+ public:
+  explicit NoRedraw(HWND h) : h_(h) { SendMessageW(h_, WM_SETREDRAW, FALSE, 0); }
+  ~NoRedraw() {
+    SendMessageW(h_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h_, nullptr, TRUE);
+  }
+  NoRedraw(const NoRedraw&) = delete;
+  NoRedraw& operator=(const NoRedraw&) = delete;
+
+ private:
+  HWND h_;
+};
+
+}  // namespace
+
+TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
+  SetName(u"ListForm");
+  FText = u"Tovanel - リスト";
+  BorderStyle = TBorderStyle::bsSizeToolWin;
+  OwnerForm = MainForm;
+  ClientWidth = 288;
+  ClientHeight = 271;
+  DesignLeft = 708;
+  DesignTop = 400;
+  Icon = AppIcon();
+  SetFontName(u"ＭＳ Ｐゴシック");
+  OnCreate = [this](TComponent* s) { FormCreate(s); };
+  OnCloseQuery = [this](TComponent* s, bool& c) { FormCloseQuery(s, c); };
+
+  DropDst = new TDropDst(this);
+  DropDst->SetName(u"DropDst");
+  DropDst->OnFileDrop = [this](TComponent* s, const std::vector<Text>& f, int x, int y) { DropDstFileDrop(s, f, x, y); };
+  DropDst->SetTarget(THookTarget::htForm);
+
+  ToolBar = new TToolBar(this);
+  ToolBar->SetName(u"ToolBar");
+  ToolBar->SetBounds(0, 0, 288, 44);
+  ToolBar->Align = TAlign::alTop;
+  ToolBar->ButtonWidth = 131;
+  ToolBar->ButtonHeight = 18;
+  ToolBar->Wrapable = true;
+  TBClip = MakeToolButton(this, ToolBar, u"TBClip", u"クリップボードに送る(&C)");
+  TBClip->OnClick = [this](TComponent* s) { ListBoxDblClick(s); };
+  ToolButton2 = MakeToolButton(this, ToolBar, u"ToolButton2", nullptr);
+  TBFile = MakeToolButton(this, ToolBar, u"TBFile", u"ファイル名に入力(&F)");
+  TBFile->OnClick = [this](TComponent* s) { TBFileClick(s); };
+  ToolButton1 = MakeToolButton(this, ToolBar, u"ToolButton1", nullptr);
+  ToolButton1->Wrap = true;
+  TBChar = MakeToolButton(this, ToolBar, u"TBChar", u"文字種変換に入力(&J)");
+  TBChar->OnClick = [this](TComponent* s) { TBCharClick(s); };
+  ToolButton5 = MakeToolButton(this, ToolBar, u"ToolButton5", nullptr);
+  ToolBar->SetParent(this);
+
+  ListBox = new TListBox(this);
+  ListBox->SetName(u"ListBox");
+  ListBox->SetBounds(0, 44, 288, 227);
+  ListBox->Align = TAlign::alClient;
+  ListBox->SetHint(u"ダブルクリックまたはEnterでクリップボードに送る");
+  ListBox->ShowHint = true;
+  ListBox->OnClick = [this](TComponent* s) { ListBoxClick(s); };
+  ListBox->OnDblClick = [this](TComponent* s) { ListBoxDblClick(s); };
+  ListBox->OnKeyPress = [this](TComponent* s, char16_t& k) { ListBoxKeyPress(s, k); };
+  ListBox->SetParent(this);
+
+  Handle();
+  DescriptionLoaded();
+}
+
+void TListForm::FormCreate(TComponent*) {
+  SetFontName(MenuFontFace());
+  {
+    TSettingsFile ini;  // released however the reading ends
+    SetTop(ini.ReadInteger(u"List", u"Top", GetTop()));
+    SetLeft(ini.ReadInteger(u"List", u"Left", GetLeft()));
+    SetOuterHeight(ini.ReadInteger(u"List", u"Height", 300));
+    SetOuterWidth(ini.ReadInteger(u"List", u"Width", 300));
+  }
+  KeepWindowOnScreen(Handle());
+  ListBox->SetEnabled(false);
+  ListBox->SetColor(COLOR_BTNFACE);
+  TBClip->SetEnabled(false);
+  TBFile->SetEnabled(false);
+  TBChar->SetEnabled(false);
+  ListBox->SetFontPoints(10);
+}
+
+void TListForm::Proc_AddList(const Text& s) {
+  bool filled = true;  // an addition always leaves at least one entry
+  ListBox->SetEnabled(filled);
+  ListBox->SetColor(filled ? COLOR_WINDOW : COLOR_BTNFACE);
+  ListBox->InsertItem(0, s);
+  {
+    HWND h = ListBox->Handle();
+    NoRedraw quiet(h);
+    // One drawing surface and one font for the whole measure.
+    HDC dc = GetDC(h);
+    HGDIOBJ old = SelectObject(dc, ListBox->GetFont());
+    LONG w = 0;
+    for (const Text& item : ListBox->Items()) {
+      SIZE size{0, 0};
+      if (GetTextExtentPoint32W(dc, W(item), static_cast<int>(std::min<std::size_t>(item.size(), INT_MAX)), &size))
+        w = std::max(w, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    ListBox->SetHorizontalExtent(static_cast<int>(std::min<long long>(2LL * w, INT_MAX)));
+  }
+  ListBox->SetItemIndex(0);
+  ListBoxClick(ListBox);
+}
+
+const Text* TListForm::SelectedEntry() const {
+  int i = ListBox->ItemIndex();
+  if (i < 0 || static_cast<std::size_t>(i) >= ListBox->Items().size()) return nullptr;
+  return &ListBox->Items()[static_cast<std::size_t>(i)];
+}
+
+void TListForm::ListBoxClick(TComponent*) {
+  const Text* entry = SelectedEntry();
+  TBClip->SetEnabled(entry != nullptr);
+  TBChar->SetEnabled(entry != nullptr);
+  TBFile->SetEnabled(entry && (FileThere(*entry) || DirectoryThere(*entry)));
+}
+
+void TListForm::ListBoxDblClick(TComponent*) {
+  if (const Text* entry = SelectedEntry()) SendTextToClipboard(*entry);
+}
+
+void TListForm::ListBoxKeyPress(TComponent* Sender, char16_t& Key) {
+  if (Key == 13) ListBoxDblClick(Sender);
+  Key = 0;
+}
+
+void TListForm::TBFileClick(TComponent*) {
+  const Text* entry = SelectedEntry();
+  if (!entry) return;  // nothing selected: nothing to hand over
+  Text s = *entry;
+  MainForm->Proc_NewFile(s);
+  MainForm->Show();
+}
+
+void TListForm::TBCharClick(TComponent*) {
+  const Text* entry = SelectedEntry();
+  if (!entry) return;
+  Text s = *entry;
+  MainForm->EditChar->SetText(s);
+  MainForm->Show();
+}
+
+void TListForm::FormCloseQuery(TComponent*, bool&) {
+  TSettingsFile ini;
+  ini.WriteInteger(u"List", u"Top", GetTop());
+  ini.WriteInteger(u"List", u"Left", GetLeft());
+  ini.WriteInteger(u"List", u"Height", GetOuterHeight());
+  ini.WriteInteger(u"List", u"Width", GetOuterWidth());
+  ini.UpdateFile();
+}
+
+void TListForm::DropDstFileDrop(TComponent*, const std::vector<Text>& Files, int, int) {
+  ForceForegroundWindow(Handle());
+  if (Files.empty()) return;  // a drop without names changes nothing
+  MainForm->Proc_NewFile(GetLongName(Files[0]));
+  for (const Text& f : Files) Proc_AddList(GetLongName(f));
+}
+
+}  // namespace tovanel

@@ -1,0 +1,329 @@
+#include "windows/Main.h"
+
+#include "app/Settings.h"
+#include "names/NameForms.h"
+#include "names/Wow64.h"
+#include "text/Clipboard.h"
+#include "text/Convert.h"
+#include "windows/CommandLine.h"
+#include "windows/Images.h"
+#include "windows/List.h"
+#include "windows/Ombrik.h"
+
+namespace tovanel {
+
+TMainForm* MainForm = nullptr;
+
+std::function<Text()> TMainForm::CommandLine = [] { return FromW(GetCommandLineW()); };
+std::function<void(BYTE, DWORD)> TMainForm::SendKey = [](BYTE vk, DWORD flags) { keybd_event(vk, 0, flags, 0); };
+
+Text MenuFontFace() {
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) return u"MS Shell Dlg";
+  return FromW(ncm.lfMenuFont.lfFaceName);
+}
+
+HICON AppIcon() {
+  static HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+  return icon;
+}
+
+namespace {
+
+// A control of the window's description. It is given its parent only once
+// its properties are set, so that its window is made complete.
+template <class T>
+T* Make(TComponent* owner, const char16_t* name, int l, int t, int w, int h) {
+  auto* c = new T(owner);
+  c->SetName(name);
+  c->SetBounds(l, t, w, h);
+  return c;
+}
+
+TToolButton* MakeToolButton(TComponent* owner, TToolBar* bar, const char16_t* name, const char16_t* caption,
+                            int image) {
+  auto* b = new TToolButton(owner);
+  b->SetName(name);
+  b->ImageIndex = image;
+  if (caption) {
+    b->Caption = caption;
+  } else {
+    b->Style = TToolButtonStyle::tbsSeparator;
+    b->SetBounds(0, 0, 8, 0);
+  }
+  b->SetParent(bar);
+  return b;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
+  using namespace std::placeholders;
+  SetName(u"MainForm");
+  FText = u"Tovanel";
+  ClientWidth = 624;
+  ClientHeight = 361;
+  DesignLeft = 330;
+  DesignTop = 165;
+  BorderStyle = TBorderStyle::bsSingle;
+  Icon = AppIcon();
+  OnCreate = [this](TComponent* s) { FormCreate(s); };
+  OnShow = [this](TComponent* s) { FormShow(s); };
+  OnCloseQuery = [this](TComponent* s, bool& c) { FormCloseQuery(s, c); };
+
+  // The drop target comes first: setting its Target makes the window.
+  DropDst = new TDropDst(this);
+  DropDst->SetName(u"DropDst");
+  DropDst->OnFileDrop = [this](TComponent* s, const std::vector<Text>& f, int x, int y) { DropDstFileDrop(s, f, x, y); };
+  DropDst->SetTarget(THookTarget::htForm);
+
+  ImageList = new TImageList(this);
+  ImageList->SetName(u"ImageList");
+  ImageList->Size = 32;
+  ImageList->Images = {PaintBulletedList, PaintOpenDoor};
+  ButtonImages = new TImageList(this);
+  ButtonImages->Size = 16;
+  ButtonImages->Images = {PaintDownArrow, PaintClipboardPage};
+  auto* listImage = new TImageList(this);
+  listImage->Size = 20;
+  listImage->Images = {PaintBulletedList};
+
+  ToolBar = Make<TToolBar>(this, u"ToolBar", 0, 0, 624, 38);
+  ToolBar->Images = ImageList;
+  ToolBar->ButtonHeight = 38;
+  TBList = MakeToolButton(this, ToolBar, u"TBList", u"リストを表示(&L)", 0);
+  TBList->OnClick = [this](TComponent* s) { TBListClick(s); };
+  ToolButton2 = MakeToolButton(this, ToolBar, u"ToolButton2", nullptr, -1);
+  TBClose = MakeToolButton(this, ToolBar, u"TBClose", u"終了(&X)", 1);
+  TBClose->OnClick = [this](TComponent* s) { TBCloseClick(s); };
+  ToolButton3 = MakeToolButton(this, ToolBar, u"ToolButton3", nullptr, -1);
+  ToolBar->SetParent(this);
+
+  // Children are made in tab order within each parent.
+  GroupBoxFile = Make<TGroupBox>(this, u"GroupBoxFile", 0, 38, 624, 155);
+  GroupBoxFile->SetText(u"[ファイル名]");
+  RadioGroup = Make<TRadioGroup>(this, u"RadioGroup", 2, 14, 620, 90);
+  RadioGroup->Columns = 2;
+  RadioGroup->Items = {u"[&0]名前(長い)",
+                       u"[&1]名前(短い)",
+                       u"[&2]ドライブとフォルダ名(長い)",
+                       u"[&3]ドライブとフォルダ名(短い)",
+                       u"[&4]ファイル名と拡張子(長い)",
+                       u"[&5]ファイル名と拡張子((短い)",
+                       u"[&6]ファイル名だけ(長い)",
+                       u"[&7]ファイル名だけ(短い)"};
+  RadioGroup->SetHint(u"名前の形式を指定");
+  RadioGroup->OnClick = [this](TComponent* s) { RadioGroupClick(s); };
+  RadioGroup->SetParent(GroupBoxFile);
+  EditFile = Make<TEdit>(this, u"EditFile", 2, 104, 620, 20);
+  EditFile->ReadOnly = true;
+  EditFile->MaxLength = 256;
+  EditFile->Color = COLOR_MENU;
+  EditFile->OnChange = [this](TComponent* s) { EditFileChange(s); };
+  EditFile->SetParent(GroupBoxFile);
+  BtnInput = Make<TButton>(this, u"BtnInput", 2, 124, 190, 29);
+  BtnInput->SetText(u"文字種変換に入力(&G)");
+  BtnInput->Images = ButtonImages;
+  BtnInput->ImageIndex = 0;
+  BtnInput->OnClick = [this](TComponent* s) { BtnInputClick(s); };
+  BtnInput->SetParent(GroupBoxFile);
+  BtnClipFile = Make<TButton>(this, u"BtnClipFile", 372, 124, 250, 29);
+  BtnClipFile->SetText(u"クリップボードに送る(&Q)");
+  BtnClipFile->Images = ButtonImages;
+  BtnClipFile->ImageIndex = 1;
+  BtnClipFile->OnClick = [this](TComponent* s) { BtnClipFileClick(s); };
+  BtnClipFile->SetParent(GroupBoxFile);
+  BtnListName = Make<TButton>(this, u"BtnListName", 192, 124, 180, 29);
+  BtnListName->SetText(u"リストに追加(&S)");
+  BtnListName->Images = listImage;
+  BtnListName->ImageIndex = 0;
+  BtnListName->OnClick = [this](TComponent* s) { BtnListNameClick(s); };
+  BtnListName->SetParent(GroupBoxFile);
+  GroupBoxFile->SetParent(this);
+
+  GroupBoxChar = Make<TGroupBox>(this, u"GroupBoxChar", 0, 197, 624, 145);
+  GroupBoxChar->SetText(u"[文字種変換]");
+  GroupBoxBtnChar = Make<TGroupBox>(this, u"GroupBoxBtnChar", 2, 14, 620, 80);
+  struct CharButton {
+    const char16_t* name;
+    int left, top;
+    const char16_t* caption;
+  };
+  static const CharButton kCharButtons[] = {
+      {u"BtnChar1", 5, 14, u"大文字→小文字(&A)"},   {u"BtnChar2", 5, 45, u"小文字→大文字(&B)"},
+      {u"BtnChar3", 210, 15, u"全角→半角(&C)"},      {u"BtnChar4", 210, 45, u"半角→全角((&D)"},
+      {u"BtnChar5", 415, 14, u"ひらがな→カタカナ(&E)"}, {u"BtnChar6", 415, 45, u"カタカナ→ひらがな(&F)"},
+  };
+  TButton** charFields[] = {&BtnChar1, &BtnChar2, &BtnChar3, &BtnChar4, &BtnChar5, &BtnChar6};
+  for (int i = 0; i < 6; ++i) {
+    const CharButton& d = kCharButtons[i];
+    auto* b = Make<TButton>(this, d.name, d.left, d.top, 200, 25);
+    b->SetText(d.caption);
+    b->OnClick = [this](TComponent* s) { BtnCharClick(s); };
+    b->SetParent(GroupBoxBtnChar);
+    *charFields[i] = b;
+  }
+  GroupBoxBtnChar->SetParent(GroupBoxChar);
+  EditChar = Make<TEdit>(this, u"EditChar", 2, 94, 620, 20);
+  EditChar->MaxLength = 256;
+  EditChar->SetHint(u"右クリックで編集メニュー");
+  EditChar->ShowHint = true;
+  EditChar->OnChange = [this](TComponent* s) { EditCharChange(s); };
+  EditChar->SetParent(GroupBoxChar);
+  BtnClipChar = Make<TButton>(this, u"BtnClipChar", 372, 114, 250, 29);
+  BtnClipChar->SetText(u"クリップボードに送る(&Z)");
+  BtnClipChar->Images = ButtonImages;
+  BtnClipChar->ImageIndex = 1;
+  BtnClipChar->OnClick = [this](TComponent* s) { BtnClipCharClick(s); };
+  BtnClipChar->SetParent(GroupBoxChar);
+  BtnListChar = Make<TButton>(this, u"BtnListChar", 222, 114, 150, 29);
+  BtnListChar->SetText(u"リストに追加(&T)");
+  BtnListChar->Images = listImage;
+  BtnListChar->ImageIndex = 0;
+  BtnListChar->OnClick = [this](TComponent* s) { BtnListCharClick(s); };
+  BtnListChar->SetParent(GroupBoxChar);
+  GroupBoxChar->SetParent(this);
+
+  StatusBar = Make<TStatusBar>(this, u"StatusBar", 0, 342, 624, 19);
+  StatusBar->SetSimpleText(u"ファイルをドラッグ&ドロップしてください｡");
+  StatusBar->SetParent(this);
+
+  Handle();
+  DescriptionLoaded();
+}
+
+void TMainForm::FormCreate(TComponent*) {
+  for (int n = 1; n <= 6; ++n) {
+    auto* b = static_cast<TButton*>(FindComponent(u"BtnChar" + FromUtf8(std::to_string(n))));
+    MBtnChar[n] = b;
+    b->Tag = n;
+    b->SetEnabled(false);
+  }
+  SetFontName(MenuFontFace());
+  {
+    TSettingsFile ini;
+    SetTop(ini.ReadInteger(u"Main", u"Top", 100));
+    SetLeft(ini.ReadInteger(u"Main", u"Left", 100));
+  }
+  KeepWindowOnScreen(Handle());
+  EditChar->SetText(u"");
+  for (TWinControl* c : {static_cast<TWinControl*>(BtnClipChar), static_cast<TWinControl*>(BtnListChar),
+                         static_cast<TWinControl*>(GroupBoxFile), static_cast<TWinControl*>(RadioGroup),
+                         static_cast<TWinControl*>(BtnClipFile), static_cast<TWinControl*>(EditFile)})
+    c->SetEnabled(false);
+  EditFile->SetText(u"");
+  BtnListName->SetEnabled(false);
+  BtnInput->SetEnabled(false);
+  RadioGroup->SetItemIndex(-1);
+  MNowFile.clear();
+}
+
+void TMainForm::FormShow(TComponent*) {
+  std::vector<Text> args = SplitCommandLine(CommandLine());
+  if (args.size() < 2) return;
+  RedirectionGuard guard;
+  Proc_NewFile(GetLongName(args[1]));
+  ListForm->Proc_AddList(GetLongName(args[1]));
+}
+
+void TMainForm::Proc_NewFile(const Text& s) {
+  int p = RadioGroup->ItemIndex();
+  MNowFile = s;
+  StatusBar->SetSimpleText(MNowFile);
+  RadioGroup->SetItemIndex(0);
+  RadioGroupClick(this);
+  if (p >= 0) {
+    RadioGroup->SetItemIndex(p);
+  } else {
+    // The first file of a run takes the form chosen in an earlier run.
+    TSettingsFile ini;
+    RadioGroup->SetItemIndex(ini.ReadInteger(u"Select", u"Item", 0));
+  }
+  RadioGroupClick(this);
+  SetForegroundWindow(Handle());
+  // Alt plus the item's digit: once the handlers have returned, the
+  // selected item takes the keyboard focus.
+  auto k = static_cast<BYTE>((0x30 + RadioGroup->ItemIndex()) & 0xFF);
+  SendKey(VK_MENU, 0);
+  SendKey(k, 0);
+  SendKey(k, KEYEVENTF_KEYUP);
+  SendKey(VK_MENU, KEYEVENTF_KEYUP);
+}
+
+void TMainForm::RadioGroupClick(TComponent*) {
+  RedirectionGuard guard;
+  int i = RadioGroup->ItemIndex();
+  if (std::optional<Text> form = GetNameForm(MNowFile, i)) EditFile->SetText(*form);
+}
+
+void TMainForm::EditFileChange(TComponent*) {
+  bool e = !EditFile->GetText().empty();
+  for (TWinControl* c : {static_cast<TWinControl*>(GroupBoxFile), static_cast<TWinControl*>(RadioGroup),
+                         static_cast<TWinControl*>(EditFile), static_cast<TWinControl*>(BtnClipFile),
+                         static_cast<TWinControl*>(BtnInput), static_cast<TWinControl*>(BtnListName)})
+    c->SetEnabled(e);
+}
+
+void TMainForm::EditCharChange(TComponent*) {
+  bool e = !EditChar->GetText().empty();
+  for (int n = 1; n <= 6; ++n) MBtnChar[n]->SetEnabled(e);
+  BtnClipChar->SetEnabled(e);
+  BtnListChar->SetEnabled(e);
+}
+
+void TMainForm::BtnCharClick(TComponent* Sender) {
+  Text (*convert)(const Text&) = nullptr;
+  switch (Sender ? Sender->Tag : 0) {
+    case 1: convert = ToLowerCase; break;
+    case 2: convert = ToUpperCase; break;
+    case 3: convert = ToHalfWidth; break;
+    case 4: convert = ToFullWidth; break;
+    case 5: convert = ToKatakana; break;
+    case 6: convert = ToHiragana; break;
+    default: return;
+  }
+  EditChar->SetText(convert(EditChar->GetText()));
+}
+
+void TMainForm::BtnClipFileClick(TComponent*) { SendTextToClipboard(EditFile->GetText()); }
+
+void TMainForm::BtnClipCharClick(TComponent*) { SendTextToClipboard(EditChar->GetText()); }
+
+void TMainForm::BtnInputClick(TComponent*) { EditChar->SetText(EditFile->GetText()); }
+
+void TMainForm::BtnListNameClick(TComponent*) {
+  ListForm->Proc_AddList(EditFile->GetText());
+  ListForm->Show();
+}
+
+void TMainForm::BtnListCharClick(TComponent*) {
+  ListForm->Proc_AddList(EditChar->GetText());
+  ListForm->Show();
+}
+
+void TMainForm::TBListClick(TComponent*) { ListForm->Show(); }
+
+void TMainForm::TBCloseClick(TComponent*) { Close(); }
+
+void TMainForm::FormCloseQuery(TComponent*, bool&) {
+  {
+    TSettingsFile ini;
+    ini.WriteInteger(u"Main", u"Top", GetTop());
+    ini.WriteInteger(u"Main", u"Left", GetLeft());
+    if (RadioGroup->ItemIndex() < 0) RadioGroup->SetItemIndex(0);
+    ini.WriteInteger(u"Select", u"Item", RadioGroup->ItemIndex());
+    ini.UpdateFile();
+  }
+  if (ListForm) ListForm->Close();
+}
+
+void TMainForm::DropDstFileDrop(TComponent*, const std::vector<Text>& Files, int, int) {
+  ForceForegroundWindow(Handle());
+  if (Files.empty()) return;  // a drop without names changes nothing
+  RedirectionGuard guard;
+  Proc_NewFile(GetLongName(Files[0]));
+  for (const Text& f : Files) ListForm->Proc_AddList(GetLongName(f));
+}
+
+}  // namespace tovanel
