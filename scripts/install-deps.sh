@@ -6,7 +6,7 @@ set -eu
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
-PACKAGES="cmake ninja-build g++ libgtest-dev googletest clang \
+PACKAGES="cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev \
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
 wine wine64 xvfb xauth locales fonts-vlgothic fonts-wine \
 imagemagick xdotool x11-utils python3 python3-xlib"
