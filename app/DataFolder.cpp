@@ -1,5 +1,7 @@
 #include "app/DataFolder.h"
 
+#include "names/Wow64.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -24,20 +26,9 @@ constexpr int kSpecialFolders[] = {
 // Whether the path names a folder, following links: a link or junction counts
 // when its target can be opened and the link carries the folder attribute.
 // The same test as the existence checks of names/, which will take it over.
-bool FolderThere(const Text& path) {
-  DWORD attributes = GetFileAttributesW(W(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // One level; a failure shows in the final folder test.
 void EnsureFolder(const Text& path) {
-  if (!FolderThere(path)) CreateDirectoryW(W(path), nullptr);
+  if (!IsFolder(path)) CreateDirectoryW(W(path), nullptr);
 }
 
 }  // namespace
@@ -67,7 +58,7 @@ bool InitDataFolderAt(const Text& base, const Text& name, bool perMachine) {
   folder += u"\\" + name;
   EnsureFolder(folder);
   stored = folder + u"\\";
-  return FolderThere(folder);
+  return IsFolder(folder);
 }
 
 }  // namespace tovanel

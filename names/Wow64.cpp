@@ -37,20 +37,6 @@ Fn Resolve(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(Calls().getProcAddress(module, name));
 }
 
-bool FolderTest(const Text& path) {
-  const Wow64Platform& c = Calls();
-  const DWORD attributes = c.getFileAttributes(W(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return folder;
-  // A link or junction: it counts only when its target can be opened.
-  HANDLE h = c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  c.closeHandle(h);
-  return folder;
-}
-
 bool FileTest(const Text& path) {
   const Wow64Platform& c = Calls();
   const DWORD attributes = c.getFileAttributes(W(path));
@@ -191,7 +177,21 @@ bool IsDriveReady(char16_t ch) {
 
 bool IsPathDriveReady(const Text& path) { return !path.empty() && IsDriveReady(path[0]); }
 
-bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, FolderTest); }
+bool IsFolder(const Text& path) {
+  const Wow64Platform& c = Calls();
+  const DWORD attributes = c.getFileAttributes(W(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return folder;
+  // A link or junction: it counts only when its target can be opened.
+  HANDLE h = c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  c.closeHandle(h);
+  return folder;
+}
+
+bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, IsFolder); }
 
 bool FileThere(const Text& path) { return ThereInsideGuard(path, FileTest); }
 

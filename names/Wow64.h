@@ -45,6 +45,9 @@ bool IsDriveReady(char16_t ch);
 // IsDriveReady of the first character; false for the empty Text.
 bool IsPathDriveReady(const Text& path);
 
+// The folder test alone, links followed: no drive test, no guard.
+bool IsFolder(const Text& path);
+
 // Whether path names a folder, or a file, on a ready drive; links followed.
 bool DirectoryThere(const Text& path);
 bool FileThere(const Text& path);
