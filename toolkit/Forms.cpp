@@ -225,7 +225,14 @@ bool TForm::Visible() const { return FHandle && IsWindowVisible(FHandle); }
 void TForm::Show() {
   HWND h = Handle();
   if (!IsWindowVisible(h)) {
-    if (OnShow) OnShow(this);
+    // An error in the show handler is shown, and the window still appears.
+    if (OnShow) {
+      try {
+        OnShow(this);
+      } catch (const std::exception& e) {
+        Application().HandleException(this, e);
+      }
+    }
     ShowWindow(h, SW_SHOW);
     if (!FShownOnce) {
       FShownOnce = true;
