@@ -24,11 +24,13 @@ TComponent::TComponent(TComponent* AOwner) {
 }
 
 TComponent::~TComponent() {
-  // Those who asked hear of the removal first, while this object is whole.
+  // Those who asked hear of the removal first. Each hears of it once: a
+  // fellow that asked is left out of the owner's notice below.
   while (!FFreeNotifies.empty()) {
     TComponent* c = FFreeNotifies.back();
     FFreeNotifies.pop_back();
     Erase(c->FFreeNotifies, this);
+    FNotified.push_back(c);
     c->Notification(this, TOperation::opRemove);
   }
   // Owned components go last-made first.
@@ -61,7 +63,7 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == TOperation::opRemove) {
     // Fellow components hear of each other's removal too.
     for (TComponent* c : std::vector<TComponent*>(FComponents))
-      if (c != AComponent) c->Notification(AComponent, Operation);
+      if (c != AComponent && !AComponent->HearsDirectly(c)) c->Notification(AComponent, Operation);
   }
 }
 
@@ -73,7 +75,13 @@ void TComponent::InsertComponent(TComponent* c) {
 void TComponent::RemoveComponent(TComponent* c) {
   Erase(FComponents, c);
   c->FOwner = nullptr;
-  Notification(c, TOperation::opRemove);
+  // An owner that asked was told already, and passed it on to the fellows.
+  if (!c->HearsDirectly(this)) Notification(c, TOperation::opRemove);
+}
+
+bool TComponent::HearsDirectly(const TComponent* c) const {
+  return std::find(FFreeNotifies.begin(), FFreeNotifies.end(), c) != FFreeNotifies.end() ||
+         std::find(FNotified.begin(), FNotified.end(), c) != FNotified.end();
 }
 
 }  // namespace tovanel

@@ -48,11 +48,15 @@ class TComponent {
  private:
   void InsertComponent(TComponent* c);
   void RemoveComponent(TComponent* c);
+  // Whether `c` hears of this component's removal through its requests.
+  bool HearsDirectly(const TComponent* c) const;
 
   TComponent* FOwner = nullptr;
   Text FName;
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
+  // Those already told of this component's removal, while it is destroyed.
+  std::vector<TComponent*> FNotified;
 };
 
 }  // namespace tovanel

@@ -129,7 +129,11 @@ void TEdit::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case CN_COMMAND:
       if (HIWORD(Message.WParam) == EN_CHANGE && !FSettingText) {
-        FText = GetText();
+        // Some systems report a change for a key that changed nothing (one
+        // typed at the length limit): only a different text counts.
+        Text now = GetText();
+        if (now == FText) return;
+        FText = std::move(now);
         if (OnChange) OnChange(this);
       }
       return;
@@ -153,7 +157,9 @@ void TRadioGroup::CreateWnd() {
   TWinControl::CreateWnd();
   FButtons.clear();
   for (std::size_t i = 0; i < Items.size(); ++i) {
-    DWORD style = WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON | (i == 0 ? WS_GROUP : 0);
+    // Automatic items: the dialog manager chooses only those as the arrow
+    // keys move through the group (the checks are set again from FItemIndex).
+    DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
     if (!FEnabled) style |= WS_DISABLED;
     HWND b = CreateWindowExW(0, L"BUTTON", W(Items[i]), style, 0, 0, 0, 0, FHandle,
                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(200 + i)), GetModuleHandleW(nullptr), nullptr);
@@ -238,6 +244,10 @@ void TRadioGroup::WndProc(TMessage& Message) {
           return;
         }
       }
+      break;
+    case WM_DESTROY:
+      // The items go with this window; their handles must not outlive it.
+      FButtons.clear();
       break;
     case WM_ERASEBKGND:
       FillBackground(FHandle, reinterpret_cast<HDC>(Message.WParam));

@@ -1,0 +1,151 @@
+// Windowed controls: windows made on demand, parents first, and re-created
+// windows that keep their state and their replaced message procedure.
+#include <algorithm>
+
+#include "tests/toolkit/ToolkitTesting.h"
+#include "toolkit/StdCtrls.h"
+
+using namespace tovanel;
+using namespace tovanel::testing;
+
+namespace {
+
+struct Controls : ::testing::Test {
+  ErrorRecorder errors;
+  // What replaced procedures and handlers record; they outlive the form.
+  Log log;
+  std::vector<UINT> seenBy[2];
+  TTestForm* form = new TTestForm;
+  ~Controls() override {
+    delete form;
+    EXPECT_TRUE(errors.shown.empty());
+  }
+};
+
+TEST_F(Controls, WindowsAreMadeOnDemandParentsFirst) {
+  auto* group = Make<TGroupBox>(form, form, u"Group", 8, 8, 200, 100);
+  auto* edit = Make<TEdit>(form, group, u"Edit", 8, 20, 100, 21);
+  auto* sibling = Make<TButton>(form, form, u"Btn", 8, 120, 80, 24);
+  edit->SetText(u"abc");
+  EXPECT_EQ(edit->GetText(), u"abc");
+  EXPECT_FALSE(edit->HandleAllocated() || group->HandleAllocated() || form->HandleAllocated());
+
+  HWND h = edit->Handle();
+  EXPECT_EQ(GetParent(h), group->Handle());
+  EXPECT_EQ(GetParent(group->Handle()), form->Handle());
+  EXPECT_TRUE(sibling->HandleAllocated());  // the form brings all its controls
+  EXPECT_EQ(TWinControl::FromHandle(h), edit);
+  EXPECT_EQ(edit->Handle(), h);
+}
+
+// What the platform sends to each window of this thread, seen before any
+// window procedure.
+struct SentMessages {
+  static inline std::vector<std::pair<HWND, UINT>> sent;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &Proc, nullptr, GetCurrentThreadId());
+  SentMessages() { sent.clear(); }
+  ~SentMessages() { UnhookWindowsHookEx(hook); }
+  static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
+    auto* c = reinterpret_cast<CWPSTRUCT*>(lp);
+    if (code == HC_ACTION) sent.push_back({c->hwnd, c->message});
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static std::vector<UINT> To(HWND h) {
+    std::vector<UINT> out;
+    for (auto& [w, m] : sent)
+      if (w == h) out.push_back(m);
+    return out;
+  }
+};
+
+TEST_F(Controls, ReplacedWindowProcSeesEveryMessageOfTheNewWindow) {
+  auto* edit = Make<TEdit>(form, form, u"Edit", 8, 8, 100, 21);
+  TWinControl* controls[2] = {form, edit};
+  for (int i = 0; i < 2; ++i) {
+    TWndMethod inner = controls[i]->WindowProc;
+    controls[i]->WindowProc = [&seen = seenBy[i], inner](TMessage& m) {
+      seen.push_back(m.Msg);
+      inner(m);
+    };
+  }
+  form->Handle();
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(Utf8(controls[i]->Name()));
+    HWND old = controls[i]->Handle();
+    SentMessages platform;
+    seenBy[i].clear();
+    controls[i]->RecreateWnd();
+    HWND now = controls[i]->Handle();
+    EXPECT_NE(now, old);
+    EXPECT_FALSE(IsWindow(old));
+    // From the old window's last message on, exactly what the platform sent
+    // the new one, creation included.
+    auto first = std::find(seenBy[i].begin(), seenBy[i].end(), static_cast<UINT>(WM_NCDESTROY));
+    ASSERT_NE(first, seenBy[i].end());
+    const std::vector<UINT> created(first + 1, seenBy[i].end());
+    EXPECT_EQ(created, SentMessages::To(now));
+    EXPECT_NE(std::find(created.begin(), created.end(), static_cast<UINT>(WM_NCCREATE)), created.end());
+    EXPECT_NE(std::find(created.begin(), created.end(), static_cast<UINT>(WM_CREATE)), created.end());
+    seenBy[i].clear();
+    SendMessageW(now, WM_NULL, 0, 0);
+    EXPECT_EQ(seenBy[i], std::vector<UINT>{WM_NULL});
+  }
+  EXPECT_EQ(GetParent(edit->Handle()), form->Handle());
+}
+
+TEST_F(Controls, StateSurvivesRecreationAndRunsNoHandler) {
+  auto* edit = Make<TEdit>(form, form, u"Edit", 8, 8, 100, 21);
+  auto* off = Make<TEdit>(form, form, u"Off", 8, 40, 100, 21);
+  auto* list = Make<TListBox>(form, form, u"List", 120, 8, 100, 80);
+  auto* radio = Make<TRadioGroup>(form, form, u"Radio", 8, 100, 200, 90);
+  radio->Items = {u"&0", u"&1", u"&2", u"&3"};
+  radio->Columns = 2;
+  edit->OnChange = off->OnChange = [&](TComponent* s) { log.push_back(Utf8(s->Name()) + ".OnChange"); };
+  list->OnClick = radio->OnClick = [&](TComponent* s) { log.push_back(Utf8(s->Name()) + ".OnClick"); };
+  form->Handle();
+  edit->SetText(u"C:\\Temp\\名前.txt");
+  off->SetText(u"off");
+  off->SetEnabled(false);
+  for (const char16_t* s : {u"c", u"b", u"a"}) list->InsertItem(0, s);
+  list->SetItemIndex(1);
+  radio->SetItemIndex(2);
+  radio->SetEnabled(false);
+  log.clear();
+
+  for (TWinControl* which : std::vector<TWinControl*>{form, edit, list, radio}) {
+    SCOPED_TRACE(Utf8(which->Name()));
+    which->RecreateWnd();
+    EXPECT_EQ(edit->GetText(), u"C:\\Temp\\名前.txt");
+    EXPECT_EQ(off->GetText(), u"off");
+    EXPECT_FALSE(IsWindowEnabled(off->Handle()));
+    EXPECT_EQ(SendMessageW(list->Handle(), LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_EQ(radio->ItemIndex(), 2);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(SendMessageW(radio->ItemHandle(i), BM_GETCHECK, 0, 0), i == 2 ? BST_CHECKED : BST_UNCHECKED);
+      EXPECT_FALSE(IsWindowEnabled(radio->ItemHandle(i)));
+    }
+    EXPECT_EQ(log, Log{});
+  }
+  // What the user typed last is what a new window shows.
+  SendMessageW(edit->Handle(), EM_SETSEL, 0, -1);
+  SendMessageW(edit->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"typed"));
+  form->RecreateWnd();
+  EXPECT_EQ(edit->GetText(), u"typed");
+}
+
+TEST_F(Controls, RadioItemWindowsGoWithTheGroupsWindow) {
+  auto* radio = Make<TRadioGroup>(form, form, u"Radio", 8, 8, 200, 60);
+  radio->Items = {u"&0", u"&1"};
+  form->Handle();
+  HWND item = radio->ItemHandle(0);
+  ASSERT_TRUE(IsWindow(item));
+  radio->SetParent(nullptr);  // takes the window away
+  EXPECT_FALSE(IsWindow(item));
+  EXPECT_EQ(radio->ItemHandle(0), nullptr);
+  radio->SetItemIndex(1);
+  radio->SetParent(form);
+  EXPECT_EQ(SendMessageW(radio->ItemHandle(1), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+}  // namespace
