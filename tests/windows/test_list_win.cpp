@@ -1,0 +1,257 @@
+// The list window driven through its controls: how it is made, how entries
+// arrive, the keys and buttons that hand an entry on, drops on either
+// window, and closing and showing it again.
+#include "WindowsTestKit.h"
+
+#include "names/NameForms.h"
+
+using namespace tovanel;
+using namespace tovanel::test;
+
+namespace {
+
+class ListWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartApplication();
+    EnsureWindows();
+    UseDataFolder(data_);
+    Recorded() = {};
+  }
+  static HWND Box(TListForm* l) { return l->ListBox->Handle(); }
+  static LRESULT Extent(TListForm* l) { return SendMessageW(Box(l), LB_GETHORIZONTALEXTENT, 0, 0); }
+  Text MakeFile(const Text& name) {
+    WriteBytes(data_ / name, "");
+    return data_ / name;
+  }
+  TTempFolder data_;
+};
+
+TEST_F(ListWindow, IsMadeHiddenEmptyAndDisabled) {
+  TListForm* l = NewListForm();
+  EXPECT_EQ(WindowText(l->Handle()), u"Tovanel - リスト");
+  EXPECT_FALSE(l->Visible());
+  EXPECT_EQ(GetWindow(l->Handle(), GW_OWNER), MainForm->Handle());
+  EXPECT_TRUE(l->ListBox->Items().empty());
+  EXPECT_FALSE(IsWindowEnabled(Box(l)));
+  EXPECT_EQ(l->ListBox->Color, COLOR_BTNFACE);
+  for (TToolButton* b : {l->TBClip, l->TBFile, l->TBChar}) EXPECT_FALSE(ToolEnabled(b)) << ToUtf8(b->Name());
+}
+
+TEST_F(ListWindow, TakesItsPlaceAndOuterSizeFromTheSettings) {
+  struct Case {
+    const char* ini;
+    RECT expected;  // empty: centred, 300 x 300
+  } const cases[] = {
+      {nullptr, {708, 400, 1008, 700}},
+      {"[List]\r\nTop=120\r\nLeft=30\r\nHeight=250\r\nWidth=0x190\r\n", {30, 120, 430, 370}},
+      {"[list]\r\nwidth=abc\r\nHEIGHT=\r\n", {708, 400, 1008, 700}},
+      {"[List]\r\nTop=-4000\r\nLeft=9000\r\n", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini ? c.ini : "no settings file");
+    WriteSettings(c.ini);
+    HWND h = NewListForm()->Handle();
+    RECT r = WindowRect(h);
+    if (IsRectEmpty(&c.expected)) {
+      EXPECT_TRUE(Centred(h));
+      EXPECT_EQ(r.right - r.left, 300);
+      EXPECT_EQ(r.bottom - r.top, 300);
+    } else {
+      EXPECT_TRUE(EqualRect(&r, &c.expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
+  }
+}
+
+// Another program holds the settings file: the creation handler stops
+// there, so the window keeps its designed place and client size, with the
+// list and its buttons enabled as designed until the first addition.
+TEST_F(ListWindow, AHeldSettingsFileLeavesTheDesignedWindow) {
+  WriteSettings("[List]\r\nTop=10\r\n");
+  HANDLE held = CreateFileW(W(SettingsFile()), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  TListForm* l = NewListForm();
+  CloseHandle(held);
+  ASSERT_EQ(Recorded().Errors.size(), 1u);
+  RECT r = WindowRect(l->Handle()), client{};
+  GetClientRect(l->Handle(), &client);
+  EXPECT_EQ(r.left, 708);
+  EXPECT_EQ(r.top, 400);
+  EXPECT_EQ(client.right, 288);
+  EXPECT_EQ(client.bottom, 271);
+  EXPECT_TRUE(IsWindowEnabled(Box(l)));
+  for (TToolButton* b : {l->TBClip, l->TBFile, l->TBChar}) EXPECT_TRUE(ToolEnabled(b)) << ToUtf8(b->Name());
+  // Over the empty list the buttons find nothing to hand on.
+  l->TBFileClick(l->TBFile);
+  l->TBCharClick(l->TBChar);
+  l->ListBoxDblClick(l->TBClip);
+  EXPECT_EQ(Recorded().Errors.size(), 1u);
+  l->Proc_AddList(u"first");
+  EXPECT_TRUE(ToolEnabled(l->TBClip));
+  EXPECT_FALSE(ToolEnabled(l->TBFile));
+}
+
+// Entries go on top, newest first, selected, duplicates and all; the window
+// stays hidden.
+TEST_F(ListWindow, AddsNewestFirstAndSelectsIt) {
+  TListForm* l = NewListForm();
+  for (const char16_t* s : {u"one", u"two", u"two", u""}) l->Proc_AddList(s);
+  EXPECT_EQ(l->ListBox->Items(), (std::vector<Text>{u"", u"two", u"two", u"one"}));
+  EXPECT_EQ(SendMessageW(Box(l), LB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(SendMessageW(Box(l), LB_GETCURSEL, 0, 0), 0);
+  EXPECT_TRUE(IsWindowEnabled(Box(l)));
+  EXPECT_EQ(l->ListBox->Color, COLOR_WINDOW);
+  EXPECT_TRUE(ToolEnabled(l->TBClip));
+  EXPECT_TRUE(ToolEnabled(l->TBChar));
+  EXPECT_FALSE(l->Visible());
+}
+
+// Wide enough for the widest entry, and never narrower again.
+TEST_F(ListWindow, HorizontalExtentFollowsTheWidestEntry) {
+  TListForm* l = NewListForm();
+  auto width = [&](const Text& s) {
+    HDC dc = GetDC(Box(l));
+    HGDIOBJ old = SelectObject(dc, l->ListBox->GetFont());
+    SIZE size{};
+    GetTextExtentPoint32W(dc, W(s), static_cast<int>(s.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(Box(l), dc);
+    return size.cx;
+  };
+  const Text wide = Text(60, u'W') + u"全角";
+  l->Proc_AddList(u"iii");
+  LRESULT first = Extent(l);
+  EXPECT_GE(first, width(u"iii"));
+  l->Proc_AddList(wide);
+  EXPECT_GT(Extent(l), first);
+  EXPECT_GE(Extent(l), width(wide));
+  LRESULT widest = Extent(l);
+  l->Proc_AddList(u"i");
+  EXPECT_EQ(Extent(l), widest);
+}
+
+// TBFile is enabled for an entry that names something on disk, judged as it
+// stands; a drive that does not exist answers without a dialog.
+TEST_F(ListWindow, TBFileFollowsWhetherTheEntryIsThere) {
+  TListForm* l = NewListForm();
+  MakeFile(u"c-bare.txt");
+  SetCurrentDirectoryW(W(data_.Path()));
+  struct Case {
+    Text entry;
+    bool there;
+  } const cases[] = {
+      {MakeFile(u"file.txt"), true}, {data_.Path(), true},   {data_ / u"missing.txt", false},
+      {u"c-bare.txt", true},         {u"nobare.txt", false}, {u"Q:\\x", false},
+      {u"", false},
+  };
+  for (const Case& c : cases) {
+    l->Proc_AddList(c.entry);
+    EXPECT_EQ(ToolEnabled(l->TBFile), c.there) << ToUtf8(c.entry);
+    EXPECT_TRUE(ToolEnabled(l->TBClip));
+  }
+  SetCurrentDirectoryW(L"C:\\");
+}
+
+TEST_F(ListWindow, ArrowKeysMoveTheSelectionAndRefreshTBFile) {
+  TListForm* l = NewListForm();
+  for (const Text& s : {MakeFile(u"file.txt"), data_ / u"gone.txt", data_.Path()}) l->Proc_AddList(s);
+  struct Step {
+    WPARAM key;
+    int selected;
+    bool fileButton;
+  } const steps[] = {{VK_DOWN, 1, false}, {VK_DOWN, 2, true}, {VK_UP, 1, false}, {VK_HOME, 0, true}, {VK_END, 2, true}};
+  for (const Step& s : steps) {
+    SendMessageW(Box(l), WM_KEYDOWN, s.key, 1);
+    EXPECT_EQ(l->ListBox->ItemIndex(), s.selected) << s.key;
+    EXPECT_EQ(ToolEnabled(l->TBFile), s.fileButton) << s.key;
+  }
+}
+
+// Only Enter sends; every character is consumed, so none searches the list.
+TEST_F(ListWindow, OnlyEnterSendsTheSelectedEntry) {
+  TListForm* l = NewListForm();
+  for (const char16_t* s : {u"apple", u"banana", u"cherry"}) l->Proc_AddList(s);
+  SendMessageW(Box(l), LB_SETCURSEL, 1, 0);
+  for (char16_t key : {u'a', u'c', u' ', u'\x1B', u'\n', u'\b'}) {
+    PutOnClipboard(u"before");
+    SendMessageW(Box(l), WM_CHAR, key, 1);
+    EXPECT_EQ(ClipboardText(), u"before") << int(key);
+    EXPECT_EQ(l->ListBox->ItemIndex(), 1) << int(key);
+  }
+  SendMessageW(Box(l), WM_CHAR, u'\r', 1);
+  EXPECT_EQ(ClipboardText(), u"banana");
+}
+
+TEST_F(ListWindow, ButtonsHandTheSelectedEntryOn) {
+  TListForm* l = NewListForm();
+  const Text file = MakeFile(u"Handed On.txt");
+  l->Proc_AddList(file);
+  PressTool(l->TBFile);
+  EXPECT_EQ(MainForm->MNowFile, file);
+  EXPECT_EQ(MainForm->EditFile->GetText(), *GetNameForm(file, MainForm->RadioGroup->ItemIndex()));
+  EXPECT_TRUE(MainForm->Visible());
+  EXPECT_EQ(l->ListBox->Items().size(), 1u);
+
+  l->Proc_AddList(u"ｶﾀｶﾅ text");
+  PressTool(l->TBChar);
+  EXPECT_EQ(MainForm->EditChar->GetText(), u"ｶﾀｶﾅ text");
+  EXPECT_TRUE(IsWindowEnabled(MainForm->BtnClipChar->Handle()));
+  PressTool(l->TBClip);
+  EXPECT_EQ(ClipboardText(), u"ｶﾀｶﾅ text");
+}
+
+// A drop on either window: the first path's long form becomes the current
+// file, and all of them go to the list, the last on top. A drop without names
+// changes nothing.
+TEST_F(ListWindow, DropsMakeTheFirstCurrentAndListThemAll) {
+  const Text a = MakeFile(u"Alpha File.txt"), b = MakeFile(u"Beta.TXT"), c = MakeFile(u"gamma.txt");
+  const Text typedA = data_ / u"alpha file.txt", typedB = data_ / u"BETA.txt";
+  MainForm->Show();
+  for (TForm* target : {static_cast<TForm*>(MainForm), static_cast<TForm*>(ListForm)}) {
+    SCOPED_TRACE(ToUtf8(target->Name()));
+    ListForm->Proc_AddList(u"older");
+    DropFiles(target->Handle(), {typedA, typedB, c});
+    EXPECT_EQ(MainForm->MNowFile, a);
+    EXPECT_EQ(GetForegroundWindow(), MainForm->Handle());
+    EXPECT_FALSE(ListForm->Visible());
+    const std::vector<Text>& items = ListForm->ListBox->Items();
+    ASSERT_GE(items.size(), 4u);
+    EXPECT_EQ(std::vector<Text>(items.begin(), items.begin() + 4), (std::vector<Text>{c, b, a, u"older"}));
+    EXPECT_EQ(ListForm->ListBox->ItemIndex(), 0);
+
+    MainForm->Proc_NewFile(u"C:\\");
+    std::size_t count = items.size();
+    DropFiles(target->Handle(), {});
+    EXPECT_EQ(MainForm->MNowFile, u"C:\\");
+    EXPECT_EQ(items.size(), count);
+  }
+  EXPECT_TRUE(Recorded().Errors.empty());
+}
+
+// Last: the window is shown. Real keys move the selection and Enter sends the
+// entry; closing writes the four keys and hides; showing again keeps it all.
+TEST_F(ListWindow, ClosingSavesThePlaceAndShowingAgainKeepsTheEntries) {
+  TListForm* l = NewListForm();
+  for (const char16_t* s : {u"first", u"second", u"third"}) l->Proc_AddList(s);
+  l->Show();
+  SetWindowPos(l->Handle(), nullptr, 320, 140, 280, 330, SWP_NOZORDER);
+  SetFocus(Box(l));
+  PutOnClipboard(u"before");
+  keybd_event(VK_DOWN, 0, 0, 0);
+  keybd_event(VK_DOWN, 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_RETURN, 0, 0, 0);
+  keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+  EXPECT_TRUE(Pump([] { return ClipboardText() == u"second"; }));
+  EXPECT_EQ(l->ListBox->ItemIndex(), 1);
+  EXPECT_TRUE(l->Visible());
+
+  SendMessageW(l->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(l->Visible());
+  EXPECT_EQ(ReadBytes(SettingsFile()), "[List]\r\nTop=140\r\nLeft=320\r\nHeight=330\r\nWidth=280\r\n\r\n");
+  l->Show();
+  EXPECT_EQ(l->ListBox->Items(), (std::vector<Text>{u"third", u"second", u"first"}));
+  EXPECT_EQ(l->ListBox->ItemIndex(), 1);
+  EXPECT_TRUE(Recorded().Errors.empty());
+}
+
+}  // namespace
