@@ -72,6 +72,20 @@ std::vector<TToolButton*> TToolBar::Buttons() const {
   return out;
 }
 
+TToolButton* TToolBar::AddButton(TComponent* owner, const char16_t* name, const char16_t* caption, int imageIndex) {
+  auto* b = new TToolButton(owner);
+  b->SetName(name);
+  b->ImageIndex = imageIndex;
+  if (caption) {
+    b->Caption = caption;
+  } else {
+    b->Style = TToolButtonStyle::tbsSeparator;
+    b->SetBounds(0, 0, 8, 0);
+  }
+  b->SetParent(this);
+  return b;
+}
+
 void TToolBar::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.SystemClass = TOOLBARCLASSNAMEW;

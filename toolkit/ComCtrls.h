@@ -58,6 +58,9 @@ class TToolBar : public TWinControl {
   // Buttons wrap onto a further row when a row does not fit.
   bool Wrapable = false;
   std::vector<TToolButton*> Buttons() const;
+  // Appends a button owned by `owner` (a separator 8 wide when there is no
+  // caption).
+  TToolButton* AddButton(TComponent* owner, const char16_t* name, const char16_t* caption, int imageIndex = -1);
   void WndProc(TMessage& Message) override;
   void UpdateBounds() override;
 

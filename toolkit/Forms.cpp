@@ -159,9 +159,11 @@ void TForm::UpdateBounds() {
   InvalidateRect(FHandle, nullptr, TRUE);
 }
 
-int TForm::GetLeft() {
+// The window's rectangle, or for a minimised window the one it has when
+// restored.
+RECT TForm::PlacedRect() {
   WINDOWPLACEMENT wp{sizeof wp};
-  RECT r;
+  RECT r{};
   if (IsIconic(Handle()) && GetWindowPlacement(FHandle, &wp)) {
     r = wp.rcNormalPosition;
     // The restored place is kept in work-area coordinates except for tool windows.
@@ -173,24 +175,12 @@ int TForm::GetLeft() {
   } else {
     GetWindowRect(FHandle, &r);
   }
-  return r.left;
+  return r;
 }
 
-int TForm::GetTop() {
-  WINDOWPLACEMENT wp{sizeof wp};
-  RECT r;
-  if (IsIconic(Handle()) && GetWindowPlacement(FHandle, &wp)) {
-    r = wp.rcNormalPosition;
-    if (!(GetWindowLongPtrW(FHandle, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
-      MONITORINFO mi{sizeof mi};
-      if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &mi))
-        OffsetRect(&r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
-    }
-  } else {
-    GetWindowRect(FHandle, &r);
-  }
-  return r.top;
-}
+int TForm::GetLeft() { return PlacedRect().left; }
+
+int TForm::GetTop() { return PlacedRect().top; }
 
 int TForm::GetOuterWidth() {
   RECT r;

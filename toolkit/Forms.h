@@ -72,6 +72,7 @@ class TForm : public TWinControl {
   void UpdateBounds() override;
 
  private:
+  RECT PlacedRect();
   void AddToolTips(TWinControl* parent);
   void RestoreFocus();
   Text FFontName = u"MS Shell Dlg";

@@ -15,19 +15,6 @@ TListForm* ListForm = nullptr;
 
 namespace {
 
-TToolButton* MakeToolButton(TComponent* owner, TToolBar* bar, const char16_t* name, const char16_t* caption) {
-  auto* b = new TToolButton(owner);
-  b->SetName(name);
-  if (caption) {
-    b->Caption = caption;
-  } else {
-    b->Style = TToolButtonStyle::tbsSeparator;
-    b->SetBounds(0, 0, 8, 0);
-  }
-  b->SetParent(bar);
-  return b;
-}
-
 // Keeps a window from redrawing while it lives, whatever happens meanwhile.
 class NoRedraw {
  public:
@@ -71,16 +58,16 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   ToolBar->ButtonWidth = 131;
   ToolBar->ButtonHeight = 18;
   ToolBar->Wrapable = true;
-  TBClip = MakeToolButton(this, ToolBar, u"TBClip", u"クリップボードに送る(&C)");
+  TBClip = ToolBar->AddButton(this, u"TBClip", u"クリップボードに送る(&C)");
   TBClip->OnClick = [this](TComponent* s) { ListBoxDblClick(s); };
-  ToolButton2 = MakeToolButton(this, ToolBar, u"ToolButton2", nullptr);
-  TBFile = MakeToolButton(this, ToolBar, u"TBFile", u"ファイル名に入力(&F)");
+  ToolButton2 = ToolBar->AddButton(this, u"ToolButton2", nullptr);
+  TBFile = ToolBar->AddButton(this, u"TBFile", u"ファイル名に入力(&F)");
   TBFile->OnClick = [this](TComponent* s) { TBFileClick(s); };
-  ToolButton1 = MakeToolButton(this, ToolBar, u"ToolButton1", nullptr);
+  ToolButton1 = ToolBar->AddButton(this, u"ToolButton1", nullptr);
   ToolButton1->Wrap = true;
-  TBChar = MakeToolButton(this, ToolBar, u"TBChar", u"文字種変換に入力(&J)");
+  TBChar = ToolBar->AddButton(this, u"TBChar", u"文字種変換に入力(&J)");
   TBChar->OnClick = [this](TComponent* s) { TBCharClick(s); };
-  ToolButton5 = MakeToolButton(this, ToolBar, u"ToolButton5", nullptr);
+  ToolButton5 = ToolBar->AddButton(this, u"ToolButton5", nullptr);
   ToolBar->SetParent(this);
 
   ListBox = new TListBox(this);

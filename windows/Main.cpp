@@ -41,25 +41,9 @@ T* Make(TComponent* owner, const char16_t* name, int l, int t, int w, int h) {
   return c;
 }
 
-TToolButton* MakeToolButton(TComponent* owner, TToolBar* bar, const char16_t* name, const char16_t* caption,
-                            int image) {
-  auto* b = new TToolButton(owner);
-  b->SetName(name);
-  b->ImageIndex = image;
-  if (caption) {
-    b->Caption = caption;
-  } else {
-    b->Style = TToolButtonStyle::tbsSeparator;
-    b->SetBounds(0, 0, 8, 0);
-  }
-  b->SetParent(bar);
-  return b;
-}
-
 }  // namespace
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
-  using namespace std::placeholders;
   SetName(u"MainForm");
   FText = u"Tovanel";
   ClientWidth = 624;
@@ -92,12 +76,12 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   ToolBar = Make<TToolBar>(this, u"ToolBar", 0, 0, 624, 38);
   ToolBar->Images = ImageList;
   ToolBar->ButtonHeight = 38;
-  TBList = MakeToolButton(this, ToolBar, u"TBList", u"リストを表示(&L)", 0);
+  TBList = ToolBar->AddButton(this, u"TBList", u"リストを表示(&L)", 0);
   TBList->OnClick = [this](TComponent* s) { TBListClick(s); };
-  ToolButton2 = MakeToolButton(this, ToolBar, u"ToolButton2", nullptr, -1);
-  TBClose = MakeToolButton(this, ToolBar, u"TBClose", u"終了(&X)", 1);
+  ToolButton2 = ToolBar->AddButton(this, u"ToolButton2", nullptr);
+  TBClose = ToolBar->AddButton(this, u"TBClose", u"終了(&X)", 1);
   TBClose->OnClick = [this](TComponent* s) { TBCloseClick(s); };
-  ToolButton3 = MakeToolButton(this, ToolBar, u"ToolButton3", nullptr, -1);
+  ToolButton3 = ToolBar->AddButton(this, u"ToolButton3", nullptr);
   ToolBar->SetParent(this);
 
   // Children are made in tab order within each parent.
