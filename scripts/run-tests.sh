@@ -9,6 +9,7 @@ scripts/install-deps.sh || exit 1
 
 passed=0
 failed=0
+skipped=0
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
@@ -25,8 +26,11 @@ count_ctest() {
     local total bad
     total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
     bad=$(sed -E 's/.*tests passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
-    passed=$((passed + total - bad))
+    local skip
+    skip=$(grep -cE '^ *[0-9]+ - .*\(Skipped\)' "$log")
+    passed=$((passed + total - bad - skip))
     failed=$((failed + bad))
+    skipped=$((skipped + skip))
   fi
   if [ "$rc" -ne 0 ] && { [ -z "$line" ] || [ "$bad" -eq 0 ]; }; then failed=$((failed + 1)); fi
 }
@@ -94,5 +98,5 @@ if build "fuzz build" cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWi
 fi
 
 echo
-echo "tests: $passed passed, $failed failed"
+echo "tests: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]
