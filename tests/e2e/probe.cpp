@@ -230,14 +230,15 @@ bool Ours(HWND h) {
   return cls == L"Tovanel.Window" || cls == L"#32770";
 }
 
+// A named callback: a lambda has the wrong calling convention in 32-bit builds.
+BOOL CALLBACK CollectOurs(HWND h, LPARAM p) {
+  if (Ours(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+  return TRUE;
+}
+
 int Dump() {
   std::vector<HWND> tops;
-  EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
-        if (Ours(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&tops));
+  EnumWindows(CollectOurs, reinterpret_cast<LPARAM>(&tops));
   std::string out = "{\"foreground\":" + Json(GetForegroundWindow()) + ",\"windows\":[";
   for (size_t i = 0; i < tops.size(); ++i) {
     HWND h = tops[i];
