@@ -35,6 +35,7 @@ TForm::~TForm() {
     FHandle = nullptr;
   }
   if (FFont) DeleteObject(FFont);
+  for (HFONT f : FRetiredFonts) DeleteObject(f);
   for (auto& f : FPointFonts) DeleteObject(f.second);
 }
 
@@ -64,9 +65,8 @@ void TForm::SetFontName(const Text& face) {
 HFONT TForm::FormFont() const {
   UINT dpi = Dpi();
   if (!FFont || FFontDpi != dpi) {
-    // Deleted only after the controls have been handed the new one.
-    static std::vector<HFONT> retired;
-    if (FFont) retired.push_back(FFont);
+    // Kept until the window goes: its controls may still hold it.
+    if (FFont) FRetiredFonts.push_back(FFont);
     LOGFONTW lf{};
     lf.lfHeight = MulDiv(FontHeight, static_cast<int>(dpi), 96);
     lf.lfWeight = FW_NORMAL;

@@ -77,6 +77,7 @@ class TForm : public TWinControl {
   void RestoreFocus();
   Text FFontName = u"MS Shell Dlg";
   mutable HFONT FFont = nullptr;
+  mutable std::vector<HFONT> FRetiredFonts;
   mutable UINT FFontDpi = 0;
   mutable std::vector<std::pair<std::pair<int, UINT>, HFONT>> FPointFonts;
   HWND FToolTip = nullptr;
