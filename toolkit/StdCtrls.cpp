@@ -146,15 +146,8 @@ void TEdit::WndProc(TMessage& Message) {
 
 // ---- TRadioGroup ----
 
-void TRadioGroup::CreateParams(TCreateParams& Params) {
-  TWinControl::CreateParams(Params);
-  Params.SystemClass = L"BUTTON";
-  Params.Style |= BS_GROUPBOX;
-  Params.ExStyle |= WS_EX_CONTROLPARENT;
-}
-
 void TRadioGroup::CreateWnd() {
-  TWinControl::CreateWnd();
+  TGroupBox::CreateWnd();
   FButtons.clear();
   for (std::size_t i = 0; i < Items.size(); ++i) {
     // Automatic items: the dialog manager chooses only those as the arrow
@@ -222,14 +215,14 @@ void TRadioGroup::SetItemIndex(int value) {
 }
 
 void TRadioGroup::SetEnabled(bool value) {
-  TWinControl::SetEnabled(value);
+  TGroupBox::SetEnabled(value);
   // Items follow, so that neither a click nor an accelerator reaches an
   // item of a disabled group.
   for (HWND b : FButtons) EnableWindow(b, value);
 }
 
 void TRadioGroup::UpdateBounds() {
-  TWinControl::UpdateBounds();
+  TGroupBox::UpdateBounds();
   ArrangeButtons();
 }
 
@@ -249,20 +242,13 @@ void TRadioGroup::WndProc(TMessage& Message) {
       // The items go with this window; their handles must not outlive it.
       FButtons.clear();
       break;
-    case WM_ERASEBKGND:
-      FillBackground(FHandle, reinterpret_cast<HDC>(Message.WParam));
-      Message.Result = 1;
-      return;
-    case CN_CTLCOLOR:
-      Message.Result = ColorDC(reinterpret_cast<HDC>(Message.WParam), COLOR_BTNFACE, IsWindowEnabled(FHandle));
-      return;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
       Message.Result = ColorDC(reinterpret_cast<HDC>(Message.WParam), COLOR_BTNFACE,
                                IsWindowEnabled(reinterpret_cast<HWND>(Message.LParam)));
       return;
   }
-  TWinControl::WndProc(Message);
+  TGroupBox::WndProc(Message);
 }
 
 // ---- TListBox ----

@@ -62,9 +62,9 @@ class TEdit : public TWinControl {
 
 // Radio buttons in columns inside a frame. Selecting an item by code runs
 // OnClick when the selection moves to an item; clearing it runs nothing.
-class TRadioGroup : public TWinControl {
+class TRadioGroup : public TGroupBox {
  public:
-  using TWinControl::TWinControl;
+  using TGroupBox::TGroupBox;
   std::vector<Text> Items;
   int Columns = 1;
   TNotifyEvent OnClick;
@@ -76,7 +76,6 @@ class TRadioGroup : public TWinControl {
   HWND ItemHandle(int index) const;
 
  protected:
-  void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
 
  private:
