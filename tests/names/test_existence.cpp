@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "names/Wow64.h"
-#include "tests/names/TempFolder.h"
+#include "tests/common/TempFolder.h"
 
 namespace tovanel {
 namespace {
@@ -27,7 +27,7 @@ class Existence : public ::testing::Test {
     EXPECT_EQ(DirectoryThere(path), folder) << ToUtf8(path);
     EXPECT_EQ(GetErrorMode(), callerMode) << ToUtf8(path);
   }
-  TempFolder temp;
+  test::TTempFolder temp;
   UINT callerMode = 0, previousMode = 0;
 };
 
@@ -39,9 +39,9 @@ TEST_F(Existence, FilesFoldersAndWhatIsNeither) {
       {file, true, false},
       {folder, false, true},
       {folder + u"\\", false, true},
-      {temp.path() + u"\\missing.txt", false, false},
-      {temp.path() + u"\\missing\\a.txt", false, false},
-      {temp.path() + u"\\a*b?<>|.txt", false, false},
+      {temp.Path() + u"\\missing.txt", false, false},
+      {temp.Path() + u"\\missing\\a.txt", false, false},
+      {temp.Path() + u"\\a*b?<>|.txt", false, false},
       {u"", false, false},
       {u"1abc", false, false},
       {u"hello", false, false},  // drive H is not there; no dialog
@@ -52,7 +52,7 @@ TEST_F(Existence, FilesFoldersAndWhatIsNeither) {
 }
 
 TEST_F(Existence, FileHeldOpenWithoutSharing) {
-  const Text file = temp.path() + u"\\held.txt";
+  const Text file = temp.Path() + u"\\held.txt";
   HANDLE held = CreateFileW(W(file), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   Expect(file, true, false);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "names/NameForms.h"
-#include "tests/names/TempFolder.h"
+#include "tests/common/TempFolder.h"
 
 namespace tovanel {
 namespace {
@@ -20,13 +20,13 @@ Text Lower(Text t) {
 class NameForms : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = GetLongName(temp.path());
+    root = GetLongName(temp.Path());
     ASSERT_FALSE(root.empty());
     temp.Folder(u"MixedCase Dir");
     file = temp.File(u"MixedCase Dir\\Data File.TXT");
     longFile = root + u"\\MixedCase Dir\\Data File.TXT";
   }
-  TempFolder temp;
+  test::TTempFolder temp;
   Text root, file, longFile;
 };
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/DataFolder.h"
+#include "tests/common/TempFolder.h"
 #include "text/Clipboard.h"
 #include "toolkit/Forms.h"
 #include "windows/List.h"
@@ -21,62 +22,6 @@
 
 namespace tovanel::test {
 
-inline Text Num(long long n) {
-  std::string s = std::to_string(n);
-  return Text(s.begin(), s.end());
-}
-
-inline void RemoveTree(const Text& path) {
-  WIN32_FIND_DATAW found;
-  HANDLE h = FindFirstFileW(W(path + u"\\*"), &found);
-  for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found)) {
-    Text name = FromW(found.cFileName), child = path + u"\\" + name;
-    if (name == u"." || name == u"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-    DeleteFileW(W(child));
-  }
-  if (h != INVALID_HANDLE_VALUE) FindClose(h);
-  RemoveDirectoryW(W(path));
-}
-
-// A private folder, removed with its content afterwards.
-class TTempFolder {
- public:
-  TTempFolder() {
-    static int count = 0;
-    wchar_t buffer[MAX_PATH + 1];
-    path_ = FromW(buffer, GetTempPathW(MAX_PATH + 1, buffer)) + u"tovanel-w" + Num(GetCurrentProcessId()) + u"-" +
-            Num(++count);
-    CreateDirectoryW(W(path_), nullptr);
-  }
-  ~TTempFolder() { RemoveTree(path_); }
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
-  const Text& Path() const { return path_; }
-  Text operator/(const Text& name) const { return path_ + u"\\" + name; }
-
- private:
-  Text path_;
-};
-
-inline bool WriteBytes(const Text& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD wrote = 0;
-  bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), DWORD(bytes.size()), &wrote, nullptr);
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  return ok && wrote == bytes.size();
-}
-
-inline std::string ReadBytes(const Text& path) {
-  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string out;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  CloseHandle(h);
-  return out;
-}
 
 // Settings of the folder the windows use now: written as given, or removed.
 inline Text SettingsFile() { return DataFolder + u"Tovanel.ini"; }
