@@ -17,27 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/Timing.h"
+
 namespace {
 
-double Now() {
-  static const double ticksPerMs = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / ticksPerMs;
-}
+using bench::Median;
+using bench::Min;
+using bench::Now;
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double Min(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
 
 std::string Utf8(const std::wstring& s) {
   if (s.empty()) return {};
