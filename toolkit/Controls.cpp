@@ -281,8 +281,6 @@ void TWinControl::WndProc(TMessage& Message) {
   DefaultHandler(Message);
 }
 
-void TWinControl::SetParent(TWinControl* AParent) { TControl::SetParent(AParent); }
-
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (FHandle) UpdateBounds();

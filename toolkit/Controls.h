@@ -95,7 +95,6 @@ class TWinControl : public TControl {
   void DefaultHandler(TMessage& Message);
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 
-  void SetParent(TWinControl* AParent) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetEnabled(bool value) override;
 
