@@ -191,6 +191,8 @@ void TWinControl::CreateHandle() {
   if (!h) throw Error(u"ウィンドウを作成できません");
   FHandle = h;
   CreateWnd();
+  if (ShowHint && !FHint.empty())
+    if (TForm* f = ParentForm(); f && f != this) f->AddToolTip(this);
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->Handle();
   AlignControls();
@@ -205,6 +207,8 @@ void TWinControl::DestroyHandle() {
   FText = GetText();
   for (TControl* c : FControls)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
+  if (ShowHint && !FHint.empty())
+    if (TForm* f = ParentForm(); f && f != this) f->RemoveToolTip(this);
   DestroyWindow(FHandle);
   FHandle = nullptr;
 }

@@ -126,28 +126,30 @@ void TForm::CreateHandle() {
     SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
   }
   SetWindowTextW(FHandle, W(FText));
-  AddToolTips(this);
 }
 
-void TForm::AddToolTips(TWinControl* parent) {
-  for (TControl* c : parent->Controls()) {
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (!w) continue;
-    if (w->ShowHint && !w->Hint().empty() && w->HandleAllocated()) {
-      if (!FToolTip || !IsWindow(FToolTip))
-        FToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-      TTTOOLINFOW ti{};
-      ti.cbSize = sizeof ti;
-      ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      ti.hwnd = FHandle;
-      ti.uId = reinterpret_cast<UINT_PTR>(w->Handle());
-      ti.lpszText = const_cast<LPWSTR>(W(w->Hint()));
-      SendMessageW(FToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-    AddToolTips(w);
-  }
+void TForm::AddToolTip(TWinControl* control) {
+  if (!FHandle || !control->HandleAllocated()) return;
+  if (!FToolTip || !IsWindow(FToolTip))
+    FToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = FHandle;
+  ti.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+  ti.lpszText = const_cast<LPWSTR>(W(control->Hint()));
+  SendMessageW(FToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void TForm::RemoveToolTip(TWinControl* control) {
+  if (!FToolTip || !IsWindow(FToolTip) || !control->HandleAllocated()) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = FHandle;
+  ti.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+  SendMessageW(FToolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void TForm::UpdateBounds() {

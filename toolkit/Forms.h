@@ -63,6 +63,11 @@ class TForm : public TWinControl {
 
   void WndProc(TMessage& Message) override;
 
+  // A control whose hint is shown registers its window here when the window
+  // is made, and withdraws it when the window goes.
+  void AddToolTip(TWinControl* control);
+  void RemoveToolTip(TWinControl* control);
+
  protected:
   // Ends the window's description: Loaded on every owned component, then
   // OnCreate. A form's constructor calls it last.
@@ -73,7 +78,6 @@ class TForm : public TWinControl {
 
  private:
   RECT PlacedRect();
-  void AddToolTips(TWinControl* parent);
   void RestoreFocus();
   Text FFontName = u"MS Shell Dlg";
   mutable HFONT FFont = nullptr;

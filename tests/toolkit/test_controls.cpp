@@ -5,6 +5,8 @@
 #include "tests/toolkit/ToolkitTesting.h"
 #include "toolkit/StdCtrls.h"
 
+#include <commctrl.h>
+
 using namespace tovanel;
 using namespace tovanel::testing;
 
@@ -149,3 +151,67 @@ TEST_F(Controls, RadioItemWindowsGoWithTheGroupsWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The tool-tip window that the form keeps for its controls' hints.
+HWND ToolTipOf(HWND form) {
+  struct Find {
+    HWND owner, found = nullptr;
+  } f{form};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM p) {
+        auto* f = reinterpret_cast<Find*>(p);
+        wchar_t cls[64];
+        if (GetWindow(h, GW_OWNER) == f->owner && GetClassNameW(h, cls, 64) && !lstrcmpiW(cls, TOOLTIPS_CLASSW)) {
+          f->found = h;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+std::wstring ToolText(HWND tip, HWND tool, HWND form) {
+  wchar_t buf[256] = {};
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = form;
+  ti.uId = reinterpret_cast<UINT_PTR>(tool);
+  ti.lpszText = buf;
+  SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&ti));
+  return buf;
+}
+
+}  // namespace
+
+// The windows make their own window first and their controls afterwards: a
+// shown hint must still reach the tool tip, and only a shown one.
+TEST_F(Controls, ShownHintsAreRegisteredWhenTheirWindowsAreMadeLater) {
+  form->Handle();
+  auto* quiet = new TEdit(form);
+  quiet->SetHint(u"never shown");
+  quiet->SetParent(form);
+  auto* group = Make<TGroupBox>(form, form, u"Group", 8, 8, 200, 100);
+  auto* edit = new TEdit(form);
+  edit->SetBounds(8, 20, 100, 21);
+  edit->SetHint(u"右クリックで編集メニュー");
+  edit->ShowHint = true;
+  edit->SetParent(group);
+
+  HWND tip = ToolTipOf(form->Handle());
+  ASSERT_TRUE(tip);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  EXPECT_EQ(ToolText(tip, edit->Handle(), form->Handle()), L"右クリックで編集メニュー");
+
+  // A re-made window takes the place of the old one.
+  HWND old = edit->Handle();
+  edit->RecreateWnd();
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  EXPECT_EQ(ToolText(tip, edit->Handle(), form->Handle()), L"右クリックで編集メニュー");
+  if (edit->Handle() != old) {
+    EXPECT_EQ(ToolText(tip, old, form->Handle()), L"");
+  }
+}
