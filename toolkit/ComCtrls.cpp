@@ -89,8 +89,9 @@ TToolButton* TToolBar::AddButton(TComponent* owner, const char16_t* name, const 
 void TToolBar::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.SystemClass = TOOLBARCLASSNAMEW;
+  // Not TBSTYLE_WRAPABLE: the platform's wrapping drops the buttons' own
+  // row breaks, so WrapRows lays the rows out instead.
   Params.Style |= TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_TOP;
-  if (Wrapable) Params.Style |= TBSTYLE_WRAPABLE;
 }
 
 void TToolBar::CreateWnd() {
@@ -131,7 +132,43 @@ void TToolBar::CreateWnd() {
   SendMessageW(FHandle, TB_SETBUTTONSIZE, 0,
                MAKELPARAM(ButtonWidth ? Scale(ButtonWidth) : 0, Scale(ButtonHeight)));
   SendMessageW(FHandle, TB_AUTOSIZE, 0, 0);
+  WrapRows();
   FitHeight();
+}
+
+void TToolBar::WrapRows() {
+  const std::vector<TToolButton*> buttons = Buttons();
+  const std::size_t n = buttons.size();
+  // A row ends after a button that asks for it, and before a button that
+  // would cross the bar's right edge (not before the first of a row).
+  std::vector<bool> wrap(n, false);
+  if (Wrapable) {
+    RECT client;
+    GetClientRect(FHandle, &client);
+    int x = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      RECT r{};
+      SendMessageW(FHandle, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+      const int w = r.right - r.left;
+      if (buttons[i]->Style != TToolButtonStyle::tbsSeparator && x > 0 && x + w > client.right) {
+        wrap[i - 1] = true;
+        x = 0;
+      }
+      x += w;
+      if (buttons[i]->Wrap) x = 0;
+    }
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    TToolButton* b = buttons[i];
+    const bool breaks = b->Wrap || wrap[i];
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_STATE;
+    if (!SendMessageW(FHandle, TB_GETBUTTONINFOW, static_cast<WPARAM>(b->FId), reinterpret_cast<LPARAM>(&info)))
+      continue;
+    info.fsState = static_cast<BYTE>(breaks ? info.fsState | TBSTATE_WRAP : info.fsState & ~TBSTATE_WRAP);
+    SendMessageW(FHandle, TB_SETBUTTONINFOW, static_cast<WPARAM>(b->FId), reinterpret_cast<LPARAM>(&info));
+  }
 }
 
 void TToolBar::FitHeight() {
@@ -186,6 +223,7 @@ void TToolBar::WndProc(TMessage& Message) {
     }
     case WM_SIZE:
       TWinControl::WndProc(Message);
+      WrapRows();
       FitHeight();
       return;
   }

@@ -69,6 +69,7 @@ class TToolBar : public TWinControl {
   void CreateWnd() override;
 
  private:
+  void WrapRows();
   void FitHeight();
 };
 

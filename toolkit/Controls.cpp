@@ -303,6 +303,22 @@ void TWinControl::UpdateBounds() {
 
 void TWinControl::AlignControls() {
   if (!FHandle) return;
+  // A control that changes its own size while being placed (a toolbar
+  // wrapping its rows) asks again: the places after it are then made anew.
+  if (FAligning) {
+    FRealign = true;
+    return;
+  }
+  FAligning = true;
+  for (int pass = 0; pass < 4; ++pass) {
+    FRealign = false;
+    AlignOnce();
+    if (!FRealign) break;
+  }
+  FAligning = false;
+}
+
+void TWinControl::AlignOnce() {
   RECT r;
   GetClientRect(FHandle, &r);
   for (TControl* c : FControls) {

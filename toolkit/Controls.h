@@ -142,6 +142,8 @@ class TWinControl : public TControl {
   std::vector<TControl*> FControls;
 
  private:
+  void AlignOnce();
+  bool FAligning = false, FRealign = false;
   void InsertControl(TControl* c);
   void RemoveControl(TControl* c);
   void ReflectToChild(TMessage& Message, HWND child, UINT cn);

@@ -255,3 +255,55 @@ TEST_F(ListWindow, ClosingSavesThePlaceAndShowingAgainKeepsTheEntries) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where a toolbar button sits in its bar, in pixels at 96 DPI.
+RECT ButtonRect(TToolBar* bar, TToolButton* b) {
+  RECT r{};
+  const auto& all = bar->Buttons();
+  const auto index = std::find(all.begin(), all.end(), b) - all.begin();
+  SendMessageW(bar->Handle(), TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+}  // namespace
+
+// The separator after TBFile always ends the first row; beyond that the
+// buttons wrap only where a row runs out of room, and the bar is as high as
+// its rows, with the list right below it. (The gap below a row that a
+// separator ends is the platform toolbar's own.)
+TEST_F(ListWindow, ToolbarRowsKeepTheirBreakAtAnyWidth) {
+  TListForm* l = NewListForm();
+  struct Case {
+    int clientWidth;
+    bool fileWraps;  // TBFile starts a row of its own
+  } const cases[] = {{288, false}, {600, false}, {200, true}, {288, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.clientWidth);
+    RECT w = WindowRect(l->Handle()), client;
+    GetClientRect(l->Handle(), &client);
+    SetWindowPos(l->Handle(), nullptr, 0, 0, (w.right - w.left) - client.right + c.clientWidth, w.bottom - w.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT clip = ButtonRect(l->ToolBar, l->TBClip), file = ButtonRect(l->ToolBar, l->TBFile),
+               chr = ButtonRect(l->ToolBar, l->TBChar);
+    EXPECT_EQ(clip.top, 0);
+    EXPECT_EQ(clip.bottom, 18);
+    if (c.fileWraps) {
+      EXPECT_GE(file.top, clip.bottom);
+      EXPECT_EQ(file.left, 0);
+    } else {
+      EXPECT_EQ(file.top, 0);
+      EXPECT_EQ(file.left, 139);
+    }
+    EXPECT_EQ(chr.left, 0);
+    EXPECT_GE(chr.top, file.bottom);
+    // Both breaks then follow a separator and leave the same gap.
+    if (c.fileWraps) {
+      EXPECT_EQ(chr.top - file.bottom, file.top - clip.bottom);
+    }
+    RECT bar = WindowRect(l->ToolBar->Handle()), box = WindowRect(Box(l));
+    EXPECT_EQ(bar.bottom - bar.top, chr.bottom);
+    EXPECT_EQ(box.top, bar.bottom);
+  }
+}
