@@ -256,7 +256,7 @@ void TStatusBar::WndProc(TMessage& Message) {
     RECT r = d->rcItem;
     r.left += Scale(2);
     SetBkMode(d->hDC, TRANSPARENT);
-    SetTextColor(d->hDC, GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(d->hDC, GetSysColor(COLOR_WINDOWTEXT));
     HGDIOBJ old = SelectObject(d->hDC, GetFont());
     DrawTextW(d->hDC, W(FSimpleText), static_cast<int>(FSimpleText.size()), &r,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
