@@ -18,7 +18,9 @@ bool IsDotEntry(const wchar_t* name) {
 // and ".." first on most file systems; those are no entry that a user means.
 std::optional<Text> LookUpStoredName(const Text& path) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(W(path), &data);
+  // The basic lookup: the short name, which is not wanted here, costs a
+  // second query on some file systems.
+  HANDLE find = FindFirstFileExW(W(path), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<Text> name;
   do {
