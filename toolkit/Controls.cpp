@@ -191,8 +191,6 @@ void TWinControl::CreateHandle() {
   if (!h) throw Error(u"ウィンドウを作成できません");
   FHandle = h;
   CreateWnd();
-  if (ShowHint && !FHint.empty())
-    if (TForm* f = ParentForm(); f && f != this) f->AddToolTip(this);
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->Handle();
   AlignControls();
@@ -207,8 +205,9 @@ void TWinControl::DestroyHandle() {
   FText = GetText();
   for (TControl* c : FControls)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
-  if (ShowHint && !FHint.empty())
+  if (FHintShown)
     if (TForm* f = ParentForm(); f && f != this) f->RemoveToolTip(this);
+  FHintShown = false;
   DestroyWindow(FHandle);
   FHandle = nullptr;
 }
@@ -278,8 +277,18 @@ void TWinControl::WndProc(TMessage& Message) {
           if (Message.Result) return;
         }
       return;
+    case WM_MOUSEMOVE:
+      // The hint's tool tip is made when the mouse first comes by, which
+      // spares start-up a window that most runs never show.
+      if (ShowHint && !FHint.empty() && !FHintShown)
+        if (TForm* f = ParentForm(); f && f != this) {
+          const MSG mouse{FHandle, Message.Msg, Message.WParam, Message.LParam, static_cast<DWORD>(GetMessageTime()), {}};
+          FHintShown = f->AddToolTip(this, mouse);
+        }
+      break;
     case WM_DESTROY:
       FText = GetText();
+      FHintShown = false;
       break;
   }
   DefaultHandler(Message);

@@ -144,6 +144,7 @@ class TWinControl : public TControl {
  private:
   void AlignOnce();
   bool FAligning = false, FRealign = false;
+  bool FHintShown = false;  // the form's tool tip knows this window
   void InsertControl(TControl* c);
   void RemoveControl(TControl* c);
   void ReflectToChild(TMessage& Message, HWND child, UINT cn);

@@ -128,8 +128,8 @@ void TForm::CreateHandle() {
   SetWindowTextW(FHandle, W(FText));
 }
 
-void TForm::AddToolTip(TWinControl* control) {
-  if (!FHandle || !control->HandleAllocated()) return;
+bool TForm::AddToolTip(TWinControl* control, const MSG& mouse) {
+  if (!FHandle || !control->HandleAllocated()) return false;
   if (!FToolTip || !IsWindow(FToolTip))
     FToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, GetModuleHandleW(nullptr),
@@ -140,7 +140,10 @@ void TForm::AddToolTip(TWinControl* control) {
   ti.hwnd = FHandle;
   ti.uId = reinterpret_cast<UINT_PTR>(control->Handle());
   ti.lpszText = const_cast<LPWSTR>(W(control->Hint()));
-  SendMessageW(FToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  if (!SendMessageW(FToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) return false;
+  // The tool tip sees the later mouse messages itself; this one it is told.
+  SendMessageW(FToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&mouse));
+  return true;
 }
 
 void TForm::RemoveToolTip(TWinControl* control) {

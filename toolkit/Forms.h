@@ -63,9 +63,10 @@ class TForm : public TWinControl {
 
   void WndProc(TMessage& Message) override;
 
-  // A control whose hint is shown registers its window here when the window
-  // is made, and withdraws it when the window goes.
-  void AddToolTip(TWinControl* control);
+  // A control whose hint is shown registers its window here (true when it
+  // did), handing over the mouse message that brought it, and withdraws it
+  // when the window goes.
+  bool AddToolTip(TWinControl* control, const MSG& mouse);
   void RemoveToolTip(TWinControl* control);
 
  protected:

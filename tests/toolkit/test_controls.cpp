@@ -188,8 +188,9 @@ std::wstring ToolText(HWND tip, HWND tool, HWND form) {
 }  // namespace
 
 // The windows make their own window first and their controls afterwards: a
-// shown hint must still reach the tool tip, and only a shown one.
-TEST_F(Controls, ShownHintsAreRegisteredWhenTheirWindowsAreMadeLater) {
+// shown hint must still reach the tool tip, and only a shown one. The tool
+// tip is made when the mouse first comes by.
+TEST_F(Controls, ShownHintsReachTheToolTipWhenTheMouseComes) {
   form->Handle();
   auto* quiet = new TEdit(form);
   quiet->SetHint(u"never shown");
@@ -200,15 +201,19 @@ TEST_F(Controls, ShownHintsAreRegisteredWhenTheirWindowsAreMadeLater) {
   edit->SetHint(u"右クリックで編集メニュー");
   edit->ShowHint = true;
   edit->SetParent(group);
+  EXPECT_FALSE(ToolTipOf(form->Handle()));
 
+  for (TEdit* e : {quiet, edit, edit}) SendMessageW(e->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
   HWND tip = ToolTipOf(form->Handle());
   ASSERT_TRUE(tip);
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
   EXPECT_EQ(ToolText(tip, edit->Handle(), form->Handle()), L"右クリックで編集メニュー");
 
-  // A re-made window takes the place of the old one.
+  // A re-made window is registered anew, and the old one is gone.
   HWND old = edit->Handle();
   edit->RecreateWnd();
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 0);
+  SendMessageW(edit->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
   EXPECT_EQ(ToolText(tip, edit->Handle(), form->Handle()), L"右クリックで編集メニュー");
   if (edit->Handle() != old) {
