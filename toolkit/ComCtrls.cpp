@@ -14,30 +14,45 @@ constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 TImageList::~TImageList() {
   for (auto& l : FLists) ImageList_Destroy(l.second);
+  for (auto& l : FSingles) ImageList_Destroy(l.second);
 }
 
 HIMAGELIST TImageList::Handle(UINT dpi) {
   for (auto& l : FLists)
     if (l.first == dpi) return l.second;
+  HIMAGELIST list = Draw(dpi, 0, static_cast<int>(Images.size()));
+  FLists.push_back({dpi, list});
+  return list;
+}
+
+HIMAGELIST TImageList::SingleHandle(UINT dpi, int index) {
+  if (index < 0 || index >= static_cast<int>(Images.size())) return nullptr;
+  for (auto& l : FSingles)
+    if (l.first == std::make_pair(dpi, index)) return l.second;
+  HIMAGELIST list = Draw(dpi, index, 1);
+  FSingles.push_back({{dpi, index}, list});
+  return list;
+}
+
+HIMAGELIST TImageList::Draw(UINT dpi, int first, int count) {
   int size = MulDiv(Size, static_cast<int>(dpi), 96);
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(Images.size()), 0);
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
-  for (const TImagePainter& paint : Images) {
+  for (int i = first; i < first + count; ++i) {
     HBITMAP bmp = CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = SelectObject(dc, bmp);
     RECT r{0, 0, size, size};
     HBRUSH back = CreateSolidBrush(kTransparent);
     FillRect(dc, &r, back);
     DeleteObject(back);
-    if (paint) paint(dc, size);
+    if (const TImagePainter& paint = Images[static_cast<std::size_t>(i)]) paint(dc, size);
     SelectObject(dc, old);
     ImageList_AddMasked(list, bmp, kTransparent);
     DeleteObject(bmp);
   }
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
-  FLists.push_back({dpi, list});
   return list;
 }
 

@@ -18,9 +18,14 @@ class TImageList : public TComponent {
   std::vector<TImagePainter> Images;
   // The images drawn for this DPI; owned by this list.
   HIMAGELIST Handle(UINT dpi);
+  // A list holding only image `index`, drawn for this DPI (for a button,
+  // which shows the first image of its list); owned by this list.
+  HIMAGELIST SingleHandle(UINT dpi, int index);
 
  private:
+  HIMAGELIST Draw(UINT dpi, int first, int count);
   std::vector<std::pair<UINT, HIMAGELIST>> FLists;
+  std::vector<std::pair<std::pair<UINT, int>, HIMAGELIST>> FSingles;
 };
 
 enum class TToolButtonStyle { tbsButton, tbsSeparator };

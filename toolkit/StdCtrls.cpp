@@ -46,10 +46,6 @@ void TGroupBox::WndProc(TMessage& Message) {
 
 // ---- TButton ----
 
-TButton::~TButton() {
-  if (FImageList) ImageList_Destroy(FImageList);
-}
-
 void TButton::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.SystemClass = L"BUTTON";
@@ -68,19 +64,23 @@ void TButton::UpdateBounds() {
 
 void TButton::ApplyImage() {
   if (!FHandle || !Images || ImageIndex < 0) return;
-  // The button draws from a list of its own holding just its image.
-  HIMAGELIST all = Images->Handle(Dpi());
-  HICON icon = ImageList_GetIcon(all, ImageIndex, ILD_NORMAL);
-  if (!icon) return;
-  int cx = 0, cy = 0;
-  ImageList_GetIconSize(all, &cx, &cy);
-  HIMAGELIST own = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 0);
-  ImageList_AddIcon(own, icon);
-  DestroyIcon(icon);
-  BUTTON_IMAGELIST bil{own, {Scale(2), 0, Scale(2), 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-  SendMessageW(FHandle, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
-  if (FImageList) ImageList_Destroy(FImageList);
-  FImageList = own;
+  // The list may go before this button's window: then the image goes too.
+  FreeNotification(Images);
+  BUTTON_IMAGELIST bil{Images->SingleHandle(Dpi(), ImageIndex), {Scale(2), 0, Scale(2), 0},
+                       BUTTON_IMAGELIST_ALIGN_LEFT};
+  if (bil.himl) SendMessageW(FHandle, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+}
+
+void TButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == Images) {
+    Images = nullptr;
+    if (FHandle) {
+      BUTTON_IMAGELIST none{};
+      none.himl = nullptr;
+      SendMessageW(FHandle, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&none));
+    }
+  }
 }
 
 void TButton::Click() {

@@ -22,7 +22,6 @@ class TGroupBox : public TWinControl {
 class TButton : public TWinControl {
  public:
   using TWinControl::TWinControl;
-  ~TButton() override;
   TNotifyEvent OnClick;
   // Image from this list (drawn at the list's size for the current DPI).
   TImageList* Images = nullptr;
@@ -30,6 +29,7 @@ class TButton : public TWinControl {
   void Click();
   void WndProc(TMessage& Message) override;
   void UpdateBounds() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -37,7 +37,6 @@ class TButton : public TWinControl {
 
  private:
   void ApplyImage();
-  HIMAGELIST FImageList = nullptr;
 };
 
 // A single-line edit box. Setting its text by code runs OnChange only when
