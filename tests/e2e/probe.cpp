@@ -224,10 +224,11 @@ std::string CloseBox(HWND h) {
   return "[" + std::to_string((first + last) / 2) + "," + std::to_string(y) + "]";
 }
 
-// The program's windows: its own classes and its message boxes.
+// The program's windows: its own classes, its message boxes and its shown
+// tool tips.
 bool Ours(HWND h) {
   std::wstring cls = ClassOf(h);
-  return cls == L"Tovanel.Window" || cls == L"#32770";
+  return cls == L"Tovanel.Window" || cls == L"#32770" || (cls == L"tooltips_class32" && IsWindowVisible(h));
 }
 
 // A named callback: a lambda has the wrong calling convention in 32-bit builds.

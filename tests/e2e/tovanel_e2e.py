@@ -220,9 +220,12 @@ class Snapshot:
         ours = [w for w in data["windows"] if w["pid"] == pid]
         self.main = self.list = None
         self.message_boxes = []
+        self.tool_tips = []
         for w in ours:
             if w["class"] == "#32770":
                 self.message_boxes.append(Window(w))
+            elif w["class"] == "tooltips_class32":
+                self.tool_tips.append(Window(w))
             elif w["title"] == MAIN_TITLE and w["owner"] == 0:
                 self.main = MainView(w)
             elif w["title"] == LIST_TITLE:
@@ -657,6 +660,11 @@ class Conversion(TovanelTest):
     def test_conversion_buttons_clipboard_and_length_limit(self):
         s = self.start()
         m = s.snap().main
+        # Resting the mouse on the conversion box brings up its hint.
+        r = m.edit_char["rect"]
+        self.d.xdotool("mousemove", (r[0] + r[2]) // 2, (r[1] + r[3]) // 2)
+        tip = s.until("the conversion box's hint", lambda s: s.tool_tips).tool_tips[0]
+        self.assertGreater(tip.rect[2] - tip.rect[0], 0)
         s.click_control(m.edit_char)
         s.type("Tovanel Text")
         s.until("the typed text", lambda s: s.main.edit_char["text"] == "Tovanel Text")
