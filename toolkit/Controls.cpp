@@ -151,7 +151,10 @@ void TWinControl::InsertControl(TControl* c) {
   FControls.push_back(c);
   c->FParent = this;
   if (FHandle)
-    if (auto* w = dynamic_cast<TWinControl*>(c)) w->Handle();
+    if (auto* w = dynamic_cast<TWinControl*>(c)) {
+      w->Handle();
+      if (c->Align != TAlign::alNone) AlignControls();
+    }
 }
 
 void TWinControl::RemoveControl(TControl* c) {
@@ -327,34 +330,61 @@ void TWinControl::AlignControls() {
   FAligning = false;
 }
 
-void TWinControl::AlignOnce() {
+RECT TWinControl::AlignRect() {
   RECT r;
   GetClientRect(FHandle, &r);
-  for (TControl* c : FControls) {
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (!w || !w->FHandle || c->Align == TAlign::alNone) continue;
+  return r;
+}
+
+void TWinControl::AlignOnce() {
+  // Edge by edge, as the space is handed out: the top controls from the top
+  // down, the bottom ones from the bottom up, left ones from the left, right
+  // ones from the right, then the one that takes what is left.
+  struct Placed {
+    TWinControl* w;
+    int key;
+  };
+  std::vector<Placed> order;
+  for (TAlign a : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+    const std::size_t first = order.size();
+    for (TControl* c : FControls) {
+      auto* w = dynamic_cast<TWinControl*>(c);
+      if (!w || !w->FHandle || c->Align != a) continue;
+      const int key = a == TAlign::alTop      ? c->FTop
+                      : a == TAlign::alBottom ? -(c->FTop + c->FHeight)
+                      : a == TAlign::alLeft   ? c->FLeft
+                      : a == TAlign::alRight  ? -(c->FLeft + c->FWidth)
+                                              : 0;
+      order.push_back({w, key});
+    }
+    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(first), order.end(),
+                     [](const Placed& x, const Placed& y) { return x.key < y.key; });
+  }
+  RECT r = AlignRect();
+  for (const Placed& p : order) {
+    HWND h = p.w->FHandle;
     RECT wr;
-    GetWindowRect(w->FHandle, &wr);
-    int h = wr.bottom - wr.top, wd = wr.right - wr.left;
-    switch (c->Align) {
+    GetWindowRect(h, &wr);
+    const int height = wr.bottom - wr.top, width = wr.right - wr.left;
+    switch (p.w->Align) {
       case TAlign::alTop:
-        MoveWindow(w->FHandle, r.left, r.top, r.right - r.left, h, TRUE);
-        r.top += h;
+        MoveWindow(h, r.left, r.top, r.right - r.left, height, TRUE);
+        r.top += height;
         break;
       case TAlign::alBottom:
-        MoveWindow(w->FHandle, r.left, r.bottom - h, r.right - r.left, h, TRUE);
-        r.bottom -= h;
+        MoveWindow(h, r.left, r.bottom - height, r.right - r.left, height, TRUE);
+        r.bottom -= height;
         break;
       case TAlign::alLeft:
-        MoveWindow(w->FHandle, r.left, r.top, wd, r.bottom - r.top, TRUE);
-        r.left += wd;
+        MoveWindow(h, r.left, r.top, width, r.bottom - r.top, TRUE);
+        r.left += width;
         break;
       case TAlign::alRight:
-        MoveWindow(w->FHandle, r.right - wd, r.top, wd, r.bottom - r.top, TRUE);
-        r.right -= wd;
+        MoveWindow(h, r.right - width, r.top, width, r.bottom - r.top, TRUE);
+        r.right -= width;
         break;
       case TAlign::alClient:
-        MoveWindow(w->FHandle, r.left, r.top, std::max(0L, r.right - r.left), std::max(0L, r.bottom - r.top), TRUE);
+        MoveWindow(h, r.left, r.top, std::max(0L, r.right - r.left), std::max(0L, r.bottom - r.top), TRUE);
         break;
       case TAlign::alNone:
         break;

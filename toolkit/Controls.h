@@ -130,6 +130,8 @@ class TWinControl : public TControl {
   virtual void CreateHandle();
   // After the window exists: font, state and whatever the window holds.
   virtual void CreateWnd();
+  // The part of the client area that aligned controls share.
+  virtual RECT AlignRect();
   virtual void DestroyHandle();
   // Kept while the window exists so that a re-created window gets it back.
   Text FText;

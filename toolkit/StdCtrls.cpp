@@ -30,6 +30,16 @@ void TGroupBox::CreateParams(TCreateParams& Params) {
   Params.ExStyle |= WS_EX_CONTROLPARENT;
 }
 
+RECT TGroupBox::AlignRect() {
+  RECT r = TWinControl::AlignRect();
+  const int edge = Scale(2);
+  r.left += edge;
+  r.right -= edge;
+  r.bottom -= edge;
+  r.top += Scale(14);
+  return r;
+}
+
 void TGroupBox::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_ERASEBKGND:

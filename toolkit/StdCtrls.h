@@ -16,6 +16,8 @@ class TGroupBox : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  // Inside the frame and below its caption line.
+  RECT AlignRect() override;
 };
 
 // A push button, optionally with an image left of its caption.

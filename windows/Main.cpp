@@ -74,6 +74,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   listImage->Images = {PaintBulletedList};
 
   ToolBar = Make<TToolBar>(this, u"ToolBar", 0, 0, 624, 38);
+  ToolBar->Align = TAlign::alTop;
   ToolBar->Images = ImageList;
   ToolBar->ButtonHeight = 38;
   TBList = ToolBar->AddButton(this, u"TBList", u"リストを表示(&L)", 0);
@@ -87,7 +88,9 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   // Children are made in tab order within each parent.
   GroupBoxFile = Make<TGroupBox>(this, u"GroupBoxFile", 0, 38, 624, 155);
   GroupBoxFile->SetText(u"[ファイル名]");
+  GroupBoxFile->Align = TAlign::alTop;
   RadioGroup = Make<TRadioGroup>(this, u"RadioGroup", 2, 14, 620, 90);
+  RadioGroup->Align = TAlign::alTop;
   RadioGroup->Columns = 2;
   RadioGroup->Items = {u"[&0]名前(長い)",
                        u"[&1]名前(短い)",
@@ -101,6 +104,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   RadioGroup->OnClick = [this](TComponent* s) { RadioGroupClick(s); };
   RadioGroup->SetParent(GroupBoxFile);
   EditFile = Make<TEdit>(this, u"EditFile", 2, 104, 620, 20);
+  EditFile->Align = TAlign::alTop;
   EditFile->ReadOnly = true;
   EditFile->MaxLength = 256;
   EditFile->Color = COLOR_MENU;
@@ -108,18 +112,21 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   EditFile->SetParent(GroupBoxFile);
   BtnInput = Make<TButton>(this, u"BtnInput", 2, 124, 190, 29);
   BtnInput->SetText(u"文字種変換に入力(&G)");
+  BtnInput->Align = TAlign::alLeft;
   BtnInput->Images = ButtonImages;
   BtnInput->ImageIndex = 0;
   BtnInput->OnClick = [this](TComponent* s) { BtnInputClick(s); };
   BtnInput->SetParent(GroupBoxFile);
   BtnClipFile = Make<TButton>(this, u"BtnClipFile", 372, 124, 250, 29);
   BtnClipFile->SetText(u"クリップボードに送る(&Q)");
+  BtnClipFile->Align = TAlign::alRight;
   BtnClipFile->Images = ButtonImages;
   BtnClipFile->ImageIndex = 1;
   BtnClipFile->OnClick = [this](TComponent* s) { BtnClipFileClick(s); };
   BtnClipFile->SetParent(GroupBoxFile);
   BtnListName = Make<TButton>(this, u"BtnListName", 192, 124, 180, 29);
   BtnListName->SetText(u"リストに追加(&S)");
+  BtnListName->Align = TAlign::alClient;
   BtnListName->Images = listImage;
   BtnListName->ImageIndex = 0;
   BtnListName->OnClick = [this](TComponent* s) { BtnListNameClick(s); };
@@ -128,7 +135,9 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
 
   GroupBoxChar = Make<TGroupBox>(this, u"GroupBoxChar", 0, 197, 624, 145);
   GroupBoxChar->SetText(u"[文字種変換]");
+  GroupBoxChar->Align = TAlign::alBottom;
   GroupBoxBtnChar = Make<TGroupBox>(this, u"GroupBoxBtnChar", 2, 14, 620, 80);
+  GroupBoxBtnChar->Align = TAlign::alTop;
   struct CharButton {
     const char16_t* name;
     int left, top;
@@ -150,6 +159,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   }
   GroupBoxBtnChar->SetParent(GroupBoxChar);
   EditChar = Make<TEdit>(this, u"EditChar", 2, 94, 620, 20);
+  EditChar->Align = TAlign::alTop;
   EditChar->MaxLength = 256;
   EditChar->SetHint(u"右クリックで編集メニュー");
   EditChar->ShowHint = true;
@@ -157,12 +167,14 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   EditChar->SetParent(GroupBoxChar);
   BtnClipChar = Make<TButton>(this, u"BtnClipChar", 372, 114, 250, 29);
   BtnClipChar->SetText(u"クリップボードに送る(&Z)");
+  BtnClipChar->Align = TAlign::alRight;
   BtnClipChar->Images = ButtonImages;
   BtnClipChar->ImageIndex = 1;
   BtnClipChar->OnClick = [this](TComponent* s) { BtnClipCharClick(s); };
   BtnClipChar->SetParent(GroupBoxChar);
   BtnListChar = Make<TButton>(this, u"BtnListChar", 222, 114, 150, 29);
   BtnListChar->SetText(u"リストに追加(&T)");
+  BtnListChar->Align = TAlign::alRight;
   BtnListChar->Images = listImage;
   BtnListChar->ImageIndex = 0;
   BtnListChar->OnClick = [this](TComponent* s) { BtnListCharClick(s); };
@@ -170,6 +182,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   GroupBoxChar->SetParent(this);
 
   StatusBar = Make<TStatusBar>(this, u"StatusBar", 0, 342, 624, 19);
+  StatusBar->Align = TAlign::alBottom;
   StatusBar->SetSimpleText(u"ファイルをドラッグ&ドロップしてください｡");
   StatusBar->SetParent(this);
 

@@ -154,23 +154,25 @@ TEST_F(Controls, RadioItemWindowsGoWithTheGroupsWindow) {
 
 namespace {
 
+struct FindToolTip {
+  HWND owner, found = nullptr;
+};
+
+// A named callback: a lambda has the wrong calling convention in 32-bit builds.
+BOOL CALLBACK IsToolTipOf(HWND h, LPARAM p) {
+  auto* f = reinterpret_cast<FindToolTip*>(p);
+  wchar_t cls[64];
+  if (GetWindow(h, GW_OWNER) == f->owner && GetClassNameW(h, cls, 64) && !lstrcmpiW(cls, TOOLTIPS_CLASSW)) {
+    f->found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The tool-tip window that the form keeps for its controls' hints.
 HWND ToolTipOf(HWND form) {
-  struct Find {
-    HWND owner, found = nullptr;
-  } f{form};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND h, LPARAM p) {
-        auto* f = reinterpret_cast<Find*>(p);
-        wchar_t cls[64];
-        if (GetWindow(h, GW_OWNER) == f->owner && GetClassNameW(h, cls, 64) && !lstrcmpiW(cls, TOOLTIPS_CLASSW)) {
-          f->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&f));
+  FindToolTip f{form};
+  EnumThreadWindows(GetCurrentThreadId(), IsToolTipOf, reinterpret_cast<LPARAM>(&f));
   return f.found;
 }
 
@@ -219,4 +221,53 @@ TEST_F(Controls, ShownHintsReachTheToolTipWhenTheMouseComes) {
   if (edit->Handle() != old) {
     EXPECT_EQ(ToolText(tip, old, form->Handle()), L"");
   }
+}
+
+// Aligned controls share the space edge by edge in the order of their
+// places, whatever order they were made in; a frame hands out only what lies
+// inside its border and below its caption line.
+TEST_F(Controls, AlignedControlsShareTheSpaceInTheOrderOfTheirPlaces) {
+  auto place = [](TWinControl* c) {
+    RECT r = {};
+    GetWindowRect(c->Handle(), &r);
+    MapWindowPoints(nullptr, GetParent(c->Handle()), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  form->Handle();  // controls arrive one by one in a window that exists
+  auto* frame = new TGroupBox(form);
+  frame->SetBounds(0, 0, 300, 120);
+  frame->Align = TAlign::alTop;
+  auto* status = new TEdit(form);  // the lowest, placed after the one above it
+  status->SetBounds(0, 180, 300, 20);
+  status->Align = TAlign::alBottom;
+  auto* above = new TEdit(form);
+  above->SetBounds(0, 150, 300, 30);
+  above->Align = TAlign::alBottom;
+  auto* right = new TButton(frame);
+  right->SetBounds(200, 14, 98, 29);
+  right->Align = TAlign::alRight;
+  auto* rest = new TButton(frame);
+  rest->SetBounds(2, 14, 10, 10);
+  rest->Align = TAlign::alClient;
+  right->SetParent(frame);
+  rest->SetParent(frame);
+  for (TWinControl* c : {static_cast<TWinControl*>(above), static_cast<TWinControl*>(status),
+                         static_cast<TWinControl*>(frame)})
+    c->SetParent(form);
+
+  const RECT s = place(status), a = place(above), f = place(frame), r = place(right), c = place(rest);
+  EXPECT_EQ(s.top, 180);
+  EXPECT_EQ(s.bottom, 200);
+  EXPECT_EQ(a.top, 150);
+  EXPECT_EQ(a.bottom, 180);
+  EXPECT_EQ(f.top, 0);
+  EXPECT_EQ(f.bottom, 120);
+  EXPECT_EQ(r.left, 200);
+  EXPECT_EQ(r.right, 298);
+  EXPECT_EQ(r.top, 14);
+  EXPECT_EQ(r.bottom, 118);
+  EXPECT_EQ(c.left, 2);
+  EXPECT_EQ(c.right, 200);
+  EXPECT_EQ(c.top, 14);
+  EXPECT_EQ(c.bottom, 118);
 }

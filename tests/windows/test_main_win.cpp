@@ -318,3 +318,34 @@ TEST_F(MainWindow, FirstShowTakesTheCommandLinePath) {
 }
 
 }  // namespace
+
+// Each control stands where the window's description puts it, relative to
+// its parent's client area at 96 DPI, whether placed by its alignment or by
+// its own position.
+TEST_F(MainWindow, ControlsStandAtTheirDesignedPlaces) {
+  TMainForm* f = NewMainForm();
+  struct Place {
+    TWinControl* c;
+    int left, top, width, height;
+  } const places[] = {
+      {f->ToolBar, 0, 0, 624, 38},          {f->GroupBoxFile, 0, 38, 624, 155},   {f->RadioGroup, 2, 14, 620, 90},
+      {f->EditFile, 2, 104, 620, 20},       {f->BtnInput, 2, 124, 190, 29},       {f->BtnListName, 192, 124, 180, 29},
+      {f->BtnClipFile, 372, 124, 250, 29},  {f->GroupBoxChar, 0, 197, 624, 145},  {f->GroupBoxBtnChar, 2, 14, 620, 80},
+      {f->BtnChar1, 5, 14, 200, 25},        {f->BtnChar3, 210, 15, 200, 25},      {f->BtnChar6, 415, 45, 200, 25},
+      {f->EditChar, 2, 94, 620, 20},        {f->BtnListChar, 222, 114, 150, 29},  {f->BtnClipChar, 372, 114, 250, 29},
+      {f->StatusBar, 0, 342, 624, 19},
+  };
+  RECT client;
+  GetClientRect(f->Handle(), &client);
+  EXPECT_EQ(client.right, 624);
+  EXPECT_EQ(client.bottom, 361);
+  for (const Place& p : places) {
+    SCOPED_TRACE(ToUtf8(p.c->Name()));
+    RECT r = WindowRect(p.c->Handle());
+    MapWindowPoints(nullptr, GetParent(p.c->Handle()), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, p.left);
+    EXPECT_EQ(r.top, p.top);
+    EXPECT_EQ(r.right - r.left, p.width);
+    EXPECT_EQ(r.bottom - r.top, p.height);
+  }
+}
