@@ -42,7 +42,7 @@ const Child kChildren[] = {
     {L"BUTTON", kRadio, 2, 8, 46, 300, 19, L"[&2]ドライブとフォルダ名(長い)"},
     {L"BUTTON", kRadio, 2, 8, 65, 300, 19, L"[&3]ドライブとフォルダ名(短い)"},
     {L"BUTTON", kRadio, 2, 312, 8, 300, 19, L"[&4]ファイル名と拡張子(長い)"},
-    {L"BUTTON", kRadio, 2, 312, 27, 300, 19, L"[&5]ファイル名と拡張子(短い)"},
+    {L"BUTTON", kRadio, 2, 312, 27, 300, 19, L"[&5]ファイル名と拡張子((短い)"},
     {L"BUTTON", kRadio, 2, 312, 46, 300, 19, L"[&6]ファイル名だけ(長い)"},
     {L"BUTTON", kRadio, 2, 312, 65, 300, 19, L"[&7]ファイル名だけ(短い)"},
     {L"EDIT", kEdit | ES_READONLY, 1, 2, 104, 620, 20, nullptr},
@@ -54,7 +54,7 @@ const Child kChildren[] = {
     {L"BUTTON", kPush, 16, 5, 14, 200, 25, L"大文字→小文字(&A)"},
     {L"BUTTON", kPush, 16, 5, 45, 200, 25, L"小文字→大文字(&B)"},
     {L"BUTTON", kPush, 16, 210, 15, 200, 25, L"全角→半角(&C)"},
-    {L"BUTTON", kPush, 16, 210, 45, 200, 25, L"半角→全角(&D)"},
+    {L"BUTTON", kPush, 16, 210, 45, 200, 25, L"半角→全角((&D)"},
     {L"BUTTON", kPush, 16, 415, 14, 200, 25, L"ひらがな→カタカナ(&E)"},
     {L"BUTTON", kPush, 16, 415, 45, 200, 25, L"カタカナ→ひらがな(&F)"},
     {L"EDIT", kEdit, 15, 2, 94, 620, 20, nullptr},
@@ -89,7 +89,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   wc.lpszClassName = L"TovanelBenchFloor";
   if (!RegisterClassW(&wc)) return 1;
   // About the main window's size, so that both paint a similar area.
-  HWND h = CreateWindowExW(0, wc.lpszClassName, L"floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+  HWND h = CreateWindowExW(0, wc.lpszClassName, L"floor",
+                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, 640, 400, nullptr, nullptr, instance, nullptr);
   if (!h) return 1;
 #ifdef FLOOR_CONTROLS
