@@ -152,37 +152,41 @@ void TToolBar::CreateWnd() {
 }
 
 void TToolBar::WrapRows() {
+  // A bar that does not wrap keeps the breaks its buttons were made with.
+  if (!Wrapable) return;
   const std::vector<TToolButton*> buttons = Buttons();
   const std::size_t n = buttons.size();
   // A row ends after a button that asks for it, and before a button that
   // would cross the bar's right edge (not before the first of a row).
   std::vector<bool> wrap(n, false);
-  if (Wrapable) {
-    RECT client;
-    GetClientRect(FHandle, &client);
-    int x = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      RECT r{};
-      SendMessageW(FHandle, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
-      const int w = r.right - r.left;
-      if (buttons[i]->Style != TToolButtonStyle::tbsSeparator && x > 0 && x + w > client.right) {
-        wrap[i - 1] = true;
-        x = 0;
-      }
-      x += w;
-      if (buttons[i]->Wrap) x = 0;
+  RECT client;
+  GetClientRect(FHandle, &client);
+  int x = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    RECT r{};
+    SendMessageW(FHandle, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+    const int w = r.right - r.left;
+    if (buttons[i]->Style != TToolButtonStyle::tbsSeparator && x > 0 && x + w > client.right) {
+      wrap[i - 1] = true;
+      x = 0;
     }
+    x += w;
+    if (buttons[i]->Wrap) x = 0;
   }
   for (std::size_t i = 0; i < n; ++i) {
     TToolButton* b = buttons[i];
-    const bool breaks = b->Wrap || wrap[i];
     TBBUTTONINFOW info{};
     info.cbSize = sizeof info;
     info.dwMask = TBIF_STATE;
-    if (!SendMessageW(FHandle, TB_GETBUTTONINFOW, static_cast<WPARAM>(b->FId), reinterpret_cast<LPARAM>(&info)))
-      continue;
-    info.fsState = static_cast<BYTE>(breaks ? info.fsState | TBSTATE_WRAP : info.fsState & ~TBSTATE_WRAP);
-    SendMessageW(FHandle, TB_SETBUTTONINFOW, static_cast<WPARAM>(b->FId), reinterpret_cast<LPARAM>(&info));
+    const auto id = static_cast<WPARAM>(b->FId);
+    if (!SendMessageW(FHandle, TB_GETBUTTONINFOW, id, reinterpret_cast<LPARAM>(&info))) continue;
+    const bool breaks = b->Wrap || wrap[i];
+    const auto wanted = static_cast<BYTE>(breaks ? info.fsState | TBSTATE_WRAP : info.fsState & ~TBSTATE_WRAP);
+    if (wanted == info.fsState) continue;
+    // Set as button information, which lays the bar out again (a state
+    // change alone does not everywhere).
+    info.fsState = wanted;
+    SendMessageW(FHandle, TB_SETBUTTONINFOW, id, reinterpret_cast<LPARAM>(&info));
   }
 }
 
