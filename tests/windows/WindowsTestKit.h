@@ -159,4 +159,17 @@ inline bool Centred(HWND h) {
          std::abs((r.top + r.bottom) - (work.top + work.bottom)) <= 4;
 }
 
+// A test of one of the windows: the application and both windows exist, the
+// settings live in a fresh folder and no keys are recorded yet.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartApplication();
+    EnsureWindows();
+    UseDataFolder(data_);
+    Recorded() = {};
+  }
+  TTempFolder data_;
+};
+
 }  // namespace tovanel::test

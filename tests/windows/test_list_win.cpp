@@ -10,21 +10,14 @@ using namespace tovanel::test;
 
 namespace {
 
-class ListWindow : public ::testing::Test {
+class ListWindow : public WindowTest {
  protected:
-  void SetUp() override {
-    StartApplication();
-    EnsureWindows();
-    UseDataFolder(data_);
-    Recorded() = {};
-  }
   static HWND Box(TListForm* l) { return l->ListBox->Handle(); }
   static LRESULT Extent(TListForm* l) { return SendMessageW(Box(l), LB_GETHORIZONTALEXTENT, 0, 0); }
   Text MakeFile(const Text& name) {
     WriteBytes(data_ / name, "");
     return data_ / name;
   }
-  TTempFolder data_;
 };
 
 TEST_F(ListWindow, IsMadeHiddenEmptyAndDisabled) {
@@ -261,9 +254,7 @@ namespace {
 // Where a toolbar button sits in its bar, in pixels at 96 DPI.
 RECT ButtonRect(TToolBar* bar, TToolButton* b) {
   RECT r{};
-  const auto& all = bar->Buttons();
-  const auto index = std::find(all.begin(), all.end(), b) - all.begin();
-  SendMessageW(bar->Handle(), TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+  SendMessageW(bar->Handle(), TB_GETRECT, static_cast<WPARAM>(b->CommandId()), reinterpret_cast<LPARAM>(&r));
   return r;
 }
 

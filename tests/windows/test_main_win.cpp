@@ -48,18 +48,14 @@ void ExpectEnabled(const std::vector<TWinControl*>& controls, bool enabled) {
   }
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public WindowTest {
  protected:
   void SetUp() override {
-    StartApplication();
-    EnsureWindows();
-    UseDataFolder(data_);
-    Recorded() = {};
+    WindowTest::SetUp();
     MakeFile(a_);
     MakeFile(b_);
   }
   static void MakeFile(const Text& path) { WriteBytes(path, ""); }
-  TTempFolder data_;
   Text a_ = data_ / u"First File.text", b_ = data_ / u"Second.txt";
 };
 
