@@ -285,7 +285,8 @@ void TWinControl::WndProc(TMessage& Message) {
       // spares start-up a window that most runs never show.
       if (ShowHint && !FHint.empty() && !FHintShown)
         if (TForm* f = ParentForm(); f && f != this) {
-          const MSG mouse{FHandle, Message.Msg, Message.WParam, Message.LParam, static_cast<DWORD>(GetMessageTime()), {}};
+          const MSG mouse{FHandle, Message.Msg, Message.WParam, Message.LParam,
+                          static_cast<DWORD>(GetMessageTime()), {}};
           FHintShown = f->AddToolTip(this, mouse);
         }
       break;
