@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the native tests
-# (sanitized), the Windows tests under Wine (64-bit; 32-bit where Debian's
-# wine32 is installable), the release build's checks, and a bounded fuzz run.
+# (sanitized), the Windows tests under Wine for both builds (the 32-bit release
+# build under WOW64 in a 64-bit prefix, wherever Debian's wine32 could be
+# installed), the release build's checks, and a bounded fuzz run.
 # Ends with one line "tests: N passed, M failed" and fails when any did.
 set -u
 cd "$(dirname "$0")/.."
@@ -54,7 +55,7 @@ fi
 
 # Windows, 64-bit, under Wine with a private prefix and a virtual screen.
 if build "win64 build" cmake --preset win64 && build "win64 build" cmake --build --preset win64; then
-  count_ctest "win64 tests under Wine" xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win64
+  count_ctest "win64 tests under Wine" xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win64 --no-tests=error
 fi
 
 # Windows, 32-bit: the release artifact.
@@ -69,8 +70,10 @@ if build "win32 build" cmake --preset win32 && build "win32 build" cmake --build
     echo "FAILED: $exe is not a 32-bit GUI executable"
     failed=$((failed + 1))
   fi
+  # Where 32-bit Wine is installed the release build's tests must run (they
+  # run under WOW64, with real file-system redirection): none is a failure.
   if [ -x /usr/lib/wine/wine ]; then
-    count_ctest "win32 tests under Wine" xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win32
+    count_ctest "win32 tests under Wine (WOW64)" xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win32 --no-tests=error
   else
     echo "32-bit Wine (Debian's wine32) is not installed here: the win32 tests were built but not run."
   fi
