@@ -5,6 +5,10 @@
 //   probe clip            the clipboard's Unicode text, as JSON
 //   probe setclip <hex>   puts the text (UTF-8, in hex) on the clipboard
 //   probe appdata         the user's roaming application-data folder
+//   probe shown <ms> [title]
+//                         waits until Tovanel's window of this title (the
+//                         main window's by default) is shown and painted
+//                         (exit 0), at most <ms> milliseconds (else 5)
 // Output is ASCII JSON (everything else escaped), so that no code page
 // stands between this program and the driver. Exit code 0 on success, 4
 // when a window of Tovanel does not answer.
@@ -322,6 +326,40 @@ int AppData() {
   return 0;
 }
 
+// Whether the window and every window in it have nothing left to paint.
+bool Painted(HWND h) {
+  if (GetUpdateRect(h, nullptr, FALSE)) return false;
+  for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (IsWindowVisible(c) && !Painted(c)) return false;
+  return true;
+}
+
+struct ShownSearch {
+  const wchar_t* title;
+  bool found;
+};
+
+BOOL CALLBACK FindShown(HWND h, LPARAM p) {
+  auto* search = reinterpret_cast<ShownSearch*>(p);
+  if (ClassOf(h) == L"Tovanel.Window" && TextOf(h) == search->title && IsWindowVisible(h) && Painted(h)) {
+    search->found = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int Shown(const wchar_t* ms, const wchar_t* title) {
+  const DWORD limit = static_cast<DWORD>(wcstoul(ms, nullptr, 10));
+  const DWORD start = GetTickCount();
+  for (;;) {
+    ShownSearch search{title, false};
+    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return 0;
+    if (GetTickCount() - start > limit) return 5;
+    Sleep(50);
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -330,6 +368,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clip") return Clip();
   if (cmd == L"setclip" && argc > 2) return SetClip(argv[2]);
   if (cmd == L"appdata") return AppData();
+  if (cmd == L"shown" && argc > 2) return Shown(argv[2], argc > 3 ? argv[3] : L"Tovanel");
   std::fputs("usage: probe dump | clip | setclip <utf8-hex> | appdata\n", stderr);
   return 1;
 }
