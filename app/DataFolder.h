@@ -2,7 +2,7 @@
 // The per-user data folder that holds the settings file.
 #include <cstdint>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/DataFolder.h"
-#include "toolkit/Error.h"
+#include "base/Error.h"
 
 namespace tovanel {
 
@@ -54,27 +54,12 @@ std::string AnsiEncode(TextView text) {
   return out;
 }
 
-// The platform's text for an error code, without its trailing line break.
-Text SystemErrorText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  Text text = (n && buffer) ? FromW(buffer, n) : Text();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
-  if (text.empty()) {
-    std::string digits = std::to_string(code);
-    text = u"エラー " + Text(digits.begin(), digits.end());
-  }
-  return text;
-}
-
 [[noreturn]] void ThrowOpenError(const Text& path, DWORD code) {
-  throw Error(u"ファイル " + path + u" は開けません。 " + SystemErrorText(code) + u" ");
+  throw Error(u"ファイル " + path + u" は開けません。 " + SystemErrorText(code) + u" ", code);
 }
 
 [[noreturn]] void ThrowCreateError(const Text& path, DWORD code) {
-  throw Error(u"ファイル \"" + path + u"\" を作成できません。" + SystemErrorText(code));
+  throw Error(u"ファイル \"" + path + u"\" を作成できません。" + SystemErrorText(code), code);
 }
 
 class THandle {

@@ -3,7 +3,7 @@
 // or writes the keys it needs and lets it go within one event handler, so
 // every writer starts from the file's current content.
 #include "app/IniFile.h"
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

@@ -28,7 +28,7 @@
 
 using namespace tovanel;
 
-#include "bench/Timing.h"
+#include "Timing.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/Timing.h"
+#include "Timing.h"
 
 namespace {
 

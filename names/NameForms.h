@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/Text.h"
 #include "names/PathParts.h"
-#include "text/Text.h"
 
 namespace tovanel {
 

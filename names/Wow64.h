@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

@@ -2,7 +2,7 @@
 // Sending a text to the system clipboard as its one Unicode text item.
 #include <windows.h>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

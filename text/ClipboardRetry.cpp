@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "toolkit/Error.h"
+#include "base/Error.h"
 
 namespace tovanel {
 

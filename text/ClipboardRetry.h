@@ -4,7 +4,7 @@
 // test can stage a busy clipboard, a refusal or a failed allocation.
 #include <cstddef>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

@@ -4,7 +4,7 @@
 // the four locale mappings use the user's default locale and give the empty
 // text when the platform refuses, for instance when the mapped text with its
 // terminator needs more than kMappingCapacity code units.
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

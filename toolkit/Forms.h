@@ -3,8 +3,8 @@
 #include <functional>
 #include <vector>
 
+#include "base/Error.h"
 #include "toolkit/Controls.h"
-#include "toolkit/Error.h"
 
 namespace tovanel {
 

@@ -2,7 +2,7 @@
 // Splitting the process's command line into arguments.
 #include <vector>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "base/Text.h"
 #include "tests/common/TempFolder.h"
-#include "text/Text.h"
 
 namespace tovanel::test {
 

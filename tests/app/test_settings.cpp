@@ -4,23 +4,30 @@
 
 #include "app/DataFolder.h"
 #include "app/Settings.h"
+#include "base/Error.h"
 #include "tests/app/TempFolder.h"
-#include "toolkit/Error.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
 
 namespace {
 
-// The message of the Error that a handler would let escape, or "none".
+// The Error that a handler would let escape: its message ("none" when there
+// is none) and the platform's code it carries.
+struct Raised {
+  Text message;
+  std::uint32_t code;
+  friend bool operator==(const Raised&, const Raised&) = default;
+  friend void PrintTo(const Raised& r, std::ostream* os) { *os << ToUtf8(r.message) << " (code " << r.code << ")"; }
+};
 template <typename F>
-Text ErrorOf(F&& f) {
+Raised ErrorOf(F&& f) {
   try {
     f();
   } catch (const Error& e) {
-    return e.Message();
+    return {e.Message(), e.Code()};
   }
-  return u"none";
+  return {u"none", 0};
 }
 
 }  // namespace
@@ -81,7 +88,8 @@ TEST(Settings, FileHeldOpenCannotBeRead) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   const Text reason = SystemText(ERROR_SHARING_VIOLATION);
   EXPECT_FALSE(reason.empty());
-  EXPECT_EQ(ErrorOf([&] { TSettingsFile ini(path); }), u"ファイル " + path + u" は開けません。 " + reason + u" ");
+  EXPECT_EQ(ErrorOf([&] { TSettingsFile ini(path); }),
+            (Raised{u"ファイル " + path + u" は開けません。 " + reason + u" ", ERROR_SHARING_VIOLATION}));
   CloseHandle(held);
   EXPECT_EQ(TSettingsFile(path).ReadInteger(u"Main", u"Top", 0), 1);
 }
@@ -102,7 +110,7 @@ TEST(Settings, FileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
     TSettingsFile ini(c.path);  // reads as no file, or as the file it is
     ini.WriteInteger(u"Main", u"Top", 6);
     EXPECT_EQ(ErrorOf([&] { ini.UpdateFile(); }),
-              u"ファイル \"" + c.path + u"\" を作成できません。" + SystemText(c.error));
+              (Raised{u"ファイル \"" + c.path + u"\" を作成できません。" + SystemText(c.error), c.error}));
     EXPECT_EQ(ReadBytes(c.path), before);
   }
   EXPECT_TRUE(IsFolder(dir / u"folder.ini"));

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "text/Text.h"
+#include "base/Text.h"
 
 namespace tovanel::test {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "text/ClipboardRetry.h"
-#include "toolkit/Error.h"
 
 using namespace tovanel;
 
