@@ -17,10 +17,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!InitDataFolder(u"Tovanel", false)) return 0;
 
   TApplication& app = Application();
-  app.Initialize();
   app.Title = u"Tovanel";
-  SetClipboardOwner(app.Handle());
   try {
+    app.Initialize();
+    SetClipboardOwner(app.Handle());
     MainForm = new TMainForm(&app);
     app.MainForm = MainForm;
     ListForm = new TListForm(&app);

@@ -34,7 +34,7 @@ const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
   wc.cbSize = sizeof wc;
   ClassInfo info;
   if (systemClass) {
-    if (!GetClassInfoExW(nullptr, systemClass, &wc)) throw Error(u"ウィンドウ クラスを作成できません");
+    if (!GetClassInfoExW(nullptr, systemClass, &wc)) ThrowLastError(u"ウィンドウ クラスを作成できません");
     info.defProc = wc.lpfnWndProc;
     info.name = L"Tovanel." + key;
   } else {
@@ -49,7 +49,7 @@ const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
   wc.lpszClassName = info.name.c_str();
   wc.style &= ~CS_GLOBALCLASS;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw Error(u"ウィンドウ クラスを作成できません");
+    ThrowLastError(u"ウィンドウ クラスを作成できません");
   return classes.emplace(key, std::move(info)).first->second;
 }
 
@@ -191,7 +191,7 @@ void TWinControl::CreateHandle() {
   HWND h = CreateWindowExW(p.ExStyle, cls.name.c_str(), W(FText), p.Style, p.X, p.Y, p.W, p.H, p.WndParent, p.Id,
                            GetModuleHandleW(nullptr), nullptr);
   gCreating = nullptr;
-  if (!h) throw Error(u"ウィンドウを作成できません");
+  if (!h) ThrowLastError(u"ウィンドウを作成できません");
   FHandle = h;
   CreateWnd();
   for (TControl* c : std::vector<TControl*>(FControls))

@@ -130,10 +130,14 @@ void TForm::CreateHandle() {
 
 bool TForm::AddToolTip(TWinControl* control, const MSG& mouse) {
   if (!FHandle || !control->HandleAllocated()) return false;
-  if (!FToolTip || !IsWindow(FToolTip))
+  if (!FToolTip || !IsWindow(FToolTip)) {
     FToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr, GetModuleHandleW(nullptr),
                                nullptr);
+    // Without a tool tip the control shows no hint, and nothing else changes;
+    // the next mouse move tries again.
+    if (!FToolTip) return false;
+  }
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof ti;
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -323,10 +327,12 @@ void TApplication::Initialize() {
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"Tovanel.Application";
-  RegisterClassExW(&wc);
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    ThrowLastError(u"ウィンドウ クラスを作成できません");
   // Hidden for good: the main window carries the taskbar button.
   FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, W(Title), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                             wc.hInstance, nullptr);
+  if (!FHandle) ThrowLastError(u"ウィンドウを作成できません");
 }
 
 bool TApplication::IsDialogMessageOf(MSG& msg) {

@@ -166,6 +166,7 @@ void TRadioGroup::CreateWnd() {
     if (!FEnabled) style |= WS_DISABLED;
     HWND b = CreateWindowExW(0, L"BUTTON", W(Items[i]), style, 0, 0, 0, 0, FHandle,
                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(200 + i)), GetModuleHandleW(nullptr), nullptr);
+    if (!b) ThrowLastError(u"ウィンドウを作成できません");
     FButtons.push_back(b);
   }
   ArrangeButtons();

@@ -136,6 +136,42 @@ TEST_F(Controls, StateSurvivesRecreationAndRunsNoHandler) {
   EXPECT_EQ(edit->GetText(), u"typed");
 }
 
+// A control whose system class does not exist.
+class TNoSuchClass : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TWinControl::CreateParams(Params);
+    Params.SystemClass = L"NoSuchSystemClass";
+  }
+};
+
+// A window that cannot be made is an error that keeps the platform's reason.
+TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {
+  auto* orphan = new TEdit(form);  // a child window needs a parent
+  auto* unknown = new TNoSuchClass(form);
+  struct Case {
+    TWinControl* c;
+    Text message;
+    DWORD code;
+  } const cases[] = {
+      {orphan, u"ウィンドウを作成できません", ERROR_TLW_WITH_WSCHILD},
+      {unknown, u"ウィンドウ クラスを作成できません", ERROR_CLASS_DOES_NOT_EXIST},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.c->Handle();
+      ADD_FAILURE() << "no error for " << Utf8(c.message);
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Message(), c.message);
+      EXPECT_EQ(e.Code(), c.code) << Utf8(c.message);
+    }
+    EXPECT_FALSE(c.c->HandleAllocated());
+  }
+}
+
 TEST_F(Controls, RadioItemWindowsGoWithTheGroupsWindow) {
   auto* radio = Make<TRadioGroup>(form, form, u"Radio", 8, 8, 200, 60);
   radio->Items = {u"&0", u"&1"};
