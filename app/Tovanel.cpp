@@ -16,6 +16,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // it ends at once, silently.
   if (!InitDataFolder(u"Tovanel", false)) return 0;
 
+  TWinControl::SetClassPrefix(u"Tovanel.");
   TApplication& app = Application();
   app.Title = u"Tovanel";
   try {

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "toolkit/Forms.h"
-
 namespace tovanel {
 
 namespace {

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "toolkit/Forms.h"
+#include "base/Error.h"
 
 namespace tovanel {
 
@@ -17,16 +17,21 @@ namespace {
 // that is WM_GETMINMAXINFO, before WM_NCCREATE).
 thread_local TWinControl* gCreating = nullptr;
 
+Text& Prefix() {
+  static Text prefix = u"Toolkit.";
+  return prefix;
+}
+
 struct ClassInfo {
-  std::wstring name;
+  Text name;
   WNDPROC defProc;
 };
 
 // Our superclass of a system class (or our own plain class for nullptr).
 const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
-  static std::map<std::wstring, ClassInfo> classes;
-  std::wstring key = systemClass ? systemClass : L"";
-  auto it = classes.find(key);
+  static std::map<Text, ClassInfo> classes;
+  Text name = Prefix() + (systemClass ? FromW(systemClass) : Text(u"Window"));
+  auto it = classes.find(name);
   if (it != classes.end()) return it->second;
 
   HINSTANCE inst = GetModuleHandleW(nullptr);
@@ -36,21 +41,20 @@ const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
   if (systemClass) {
     if (!GetClassInfoExW(nullptr, systemClass, &wc)) ThrowLastError(u"ウィンドウ クラスを作成できません");
     info.defProc = wc.lpfnWndProc;
-    info.name = L"Tovanel." + key;
   } else {
     wc.style = CS_DBLCLKS;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     info.defProc = DefWindowProcW;
-    info.name = L"Tovanel.Window";
   }
+  info.name = name;
   wc.hInstance = inst;
   wc.lpfnWndProc = ControlWndProc;
-  wc.lpszClassName = info.name.c_str();
+  wc.lpszClassName = W(info.name);
   wc.style &= ~CS_GLOBALCLASS;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     ThrowLastError(u"ウィンドウ クラスを作成できません");
-  return classes.emplace(key, std::move(info)).first->second;
+  return classes.emplace(std::move(name), std::move(info)).first->second;
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -88,7 +92,7 @@ LRESULT CALLBACK ControlWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     control->WindowProc(m);
   } catch (const std::exception& e) {
     // C++ errors must not unwind through the platform's frames.
-    Application().HandleException(control, e);
+    control->HandleException(control, e);
   }
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -118,12 +122,6 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TControl::SetEnabled(bool value) { FEnabled = value; }
 
-TForm* TControl::ParentForm() const {
-  const TControl* c = this;
-  while (c->FParent) c = c->FParent;
-  return dynamic_cast<TForm*>(const_cast<TControl*>(c));
-}
-
 // ---- TWinControl ----
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
@@ -142,10 +140,15 @@ TWinControl::~TWinControl() {
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
   if (!hwnd) return nullptr;
-  WCHAR name[32];
-  if (!GetClassNameW(hwnd, name, 32) || wcsncmp(name, L"Tovanel.", 8) != 0) return nullptr;
+  wchar_t name[257];  // a class name has at most 256 characters
+  const int n = GetClassNameW(hwnd, name, 257);
+  if (n <= 0 || !FromW(name, static_cast<std::size_t>(n)).starts_with(Prefix())) return nullptr;
   return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
+
+const Text& TWinControl::ClassPrefix() { return Prefix(); }
+
+void TWinControl::SetClassPrefix(Text prefix) { Prefix() = std::move(prefix); }
 
 void TWinControl::InsertControl(TControl* c) {
   FControls.push_back(c);
@@ -188,7 +191,7 @@ void TWinControl::CreateHandle() {
   static UINT nextId = 100;  // ids 1 and 2 mean OK and Cancel to the dialog manager
   if ((p.Style & WS_CHILD) && !p.Id) p.Id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId++));
   gCreating = this;
-  HWND h = CreateWindowExW(p.ExStyle, cls.name.c_str(), W(FText), p.Style, p.X, p.Y, p.W, p.H, p.WndParent, p.Id,
+  HWND h = CreateWindowExW(p.ExStyle, W(cls.name), W(FText), p.Style, p.X, p.Y, p.W, p.H, p.WndParent, p.Id,
                            GetModuleHandleW(nullptr), nullptr);
   gCreating = nullptr;
   if (!h) ThrowLastError(u"ウィンドウを作成できません");
@@ -208,8 +211,7 @@ void TWinControl::DestroyHandle() {
   FText = GetText();
   for (TControl* c : FControls)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
-  if (FHintShown)
-    if (TForm* f = ParentForm(); f && f != this) f->RemoveToolTip(this);
+  if (FHintShown && FParent) FParent->RemoveToolTip(this);
   FHintShown = false;
   DestroyWindow(FHandle);
   FHandle = nullptr;
@@ -283,12 +285,10 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_MOUSEMOVE:
       // The hint's tool tip is made when the mouse first comes by, which
       // spares start-up a window that most runs never show.
-      if (ShowHint && !FHint.empty() && !FHintShown)
-        if (TForm* f = ParentForm(); f && f != this) {
-          const MSG mouse{FHandle, Message.Msg, Message.WParam, Message.LParam,
-                          static_cast<DWORD>(GetMessageTime()), {}};
-          FHintShown = f->AddToolTip(this, mouse);
-        }
+      if (ShowHint && !FHint.empty() && !FHintShown && FParent) {
+        const MSG mouse{FHandle, Message.Msg, Message.WParam, Message.LParam, static_cast<DWORD>(GetMessageTime()), {}};
+        FHintShown = FParent->AddToolTip(this, mouse);
+      }
       break;
     case WM_DESTROY:
       FText = GetText();
@@ -421,9 +421,21 @@ UINT TWinControl::Dpi() const {
 
 int TWinControl::Scale(int designPixels) const { return MulDiv(designPixels, static_cast<int>(Dpi()), 96); }
 
-HFONT TWinControl::GetFont() const {
-  if (TForm* f = ParentForm()) return f->FormFont();
-  return nullptr;
+HFONT TWinControl::GetFont() const { return FParent ? FParent->GetFont() : nullptr; }
+
+HFONT TWinControl::PointFont(int points) const { return FParent ? FParent->PointFont(points) : nullptr; }
+
+bool TWinControl::AddToolTip(TWinControl* control, const MSG& mouse) {
+  return FParent ? FParent->AddToolTip(control, mouse) : false;
+}
+
+void TWinControl::RemoveToolTip(TWinControl* control) {
+  if (FParent) FParent->RemoveToolTip(control);
+}
+
+void TWinControl::HandleException(TComponent* Sender, const std::exception& e) {
+  if (FParent) return FParent->HandleException(Sender, e);
+  OutputDebugStringW(W(FromUtf8(e.what())));
 }
 
 }  // namespace tovanel

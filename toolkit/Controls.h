@@ -6,6 +6,7 @@
 // subclassing, a replaced WindowProc sees creation and survives re-creation.
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -62,7 +63,8 @@ class TControl : public TComponent {
   bool ShowHint = false;
 
   // The form that holds this control, following parents; none when the
-  // topmost parent is not a form.
+  // topmost parent is not a form. (Controls ask their parent chain through
+  // TWinControl's host methods instead; this is for the program's own use.)
   TForm* ParentForm() const;
 
  protected:
@@ -112,10 +114,32 @@ class TWinControl : public TControl {
   virtual void UpdateBounds();
   // Lays out aligned children inside the client area.
   void AlignControls();
+  // The font the control draws with: its parent's unless it has its own.
   virtual HFONT GetFont() const;
 
   // Finds the control object behind a window of ours.
   static TWinControl* FromHandle(HWND hwnd);
+
+  // Our window classes are named with this prefix and the kind
+  // ("<prefix>Window", "<prefix>BUTTON", ...), which is how FromHandle tells
+  // our windows from any other. The program sets its own before it makes its
+  // first window: windows of a class named with an earlier prefix are not
+  // recognised afterwards.
+  static const Text& ClassPrefix();
+  static void SetClassPrefix(Text prefix);
+
+  // What a control needs from the window that holds it, asked up the parent
+  // chain; a form answers (TForm overrides each), and a control that no form
+  // holds gets the answer given here at the top.
+  // The font for a size in points at this DPI; none at the top.
+  virtual HFONT PointFont(int points) const;
+  // Registers a control's window with the tool tip for its hint (true when
+  // it did), handing over the mouse message that brought it; false at the top.
+  virtual bool AddToolTip(TWinControl* control, const MSG& mouse);
+  virtual void RemoveToolTip(TWinControl* control);
+  // An error that escaped one of the control's handlers; at the top there is
+  // nobody to show it to, and it only goes to the debugger's output.
+  virtual void HandleException(TComponent* Sender, const std::exception& e);
 
  protected:
   struct TCreateParams {

@@ -27,6 +27,12 @@ bool IsOurChild(HWND form, HWND h) { return h && IsChild(form, h); }
 
 // ---- TForm ----
 
+TForm* TControl::ParentForm() const {
+  const TControl* c = this;
+  while (c->FParent) c = c->FParent;
+  return dynamic_cast<TForm*>(const_cast<TControl*>(c));
+}
+
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) { FVisible = false; }
 
 TForm::~TForm() {
@@ -46,7 +52,7 @@ void TForm::DescriptionLoaded() {
     try {
       OnCreate(this);
     } catch (const std::exception& e) {
-      Application().HandleException(this, e);
+      HandleException(this, e);
     }
   }
 }
@@ -159,6 +165,10 @@ void TForm::RemoveToolTip(TWinControl* control) {
   SendMessageW(FToolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+void TForm::HandleException(TComponent* Sender, const std::exception& e) {
+  Application().HandleException(Sender, e);
+}
+
 void TForm::UpdateBounds() {
   if (!FHandle) return;
   if (HFONT f = FormFont()) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
@@ -229,7 +239,7 @@ void TForm::Show() {
       try {
         OnShow(this);
       } catch (const std::exception& e) {
-        Application().HandleException(this, e);
+        HandleException(this, e);
       }
     }
     ShowWindow(h, SW_SHOW);
@@ -326,7 +336,8 @@ void TApplication::Initialize() {
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"Tovanel.Application";
+  const Text className = TWinControl::ClassPrefix() + u"Application";
+  wc.lpszClassName = W(className);
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     ThrowLastError(u"ウィンドウ クラスを作成できません");
   // Hidden for good: the main window carries the taskbar button.

@@ -32,10 +32,11 @@ class TForm : public TWinControl {
   const Text& FontName() const { return FFontName; }
   void SetFontName(const Text& face);
   int FontHeight = -12;
-  BYTE FontCharset = SHIFTJIS_CHARSET;
+  BYTE FontCharset = DEFAULT_CHARSET;
   HFONT FormFont() const;
+  HFONT GetFont() const override { return FormFont(); }
   // A font of this form's face at another size, in points, for this DPI.
-  HFONT PointFont(int points) const;
+  HFONT PointFont(int points) const override;
 
   // Window position and outer size, in screen pixels. For a minimised
   // window these are the place it has when restored.
@@ -66,8 +67,10 @@ class TForm : public TWinControl {
   // A control whose hint is shown registers its window here (true when it
   // did), handing over the mouse message that brought it, and withdraws it
   // when the window goes.
-  bool AddToolTip(TWinControl* control, const MSG& mouse);
-  void RemoveToolTip(TWinControl* control);
+  bool AddToolTip(TWinControl* control, const MSG& mouse) override;
+  void RemoveToolTip(TWinControl* control) override;
+  // Errors of the form's controls go to the application's error display.
+  void HandleException(TComponent* Sender, const std::exception& e) override;
 
  protected:
   // Ends the window's description: Loaded on every owned component, then
@@ -95,8 +98,10 @@ class TApplication : public TComponent {
   TApplication();
   ~TApplication() override;
 
-  Text Title = u"Tovanel";
-  // Makes the hidden application window (the clipboard's owner).
+  // The program's name, the error display's title; set before Initialize.
+  Text Title;
+  // Makes the hidden application window (the clipboard's owner), of the
+  // class TWinControl::ClassPrefix() + "Application".
   void Initialize();
   HWND Handle() const { return FHandle; }
   TForm* MainForm = nullptr;

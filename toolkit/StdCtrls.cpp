@@ -1,7 +1,7 @@
 #include "toolkit/StdCtrls.h"
 
+#include "base/Error.h"
 #include "toolkit/ComCtrls.h"
-#include "toolkit/Forms.h"
 
 namespace tovanel {
 
@@ -282,8 +282,7 @@ void TListBox::CreateWnd() {
 }
 
 HFONT TListBox::GetFont() const {
-  if (FontPoints > 0)
-    if (TForm* f = ParentForm()) return f->PointFont(FontPoints);
+  if (FontPoints > 0) return PointFont(FontPoints);
   return TWinControl::GetFont();
 }
 

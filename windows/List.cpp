@@ -43,6 +43,7 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   DesignTop = 400;
   Icon = AppIcon();
   SetFontName(u"ＭＳ Ｐゴシック");
+  FontCharset = SHIFTJIS_CHARSET;
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnCloseQuery = [this](TComponent* s, bool& c) { FormCloseQuery(s, c); };
 

@@ -51,6 +51,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   DesignLeft = 330;
   DesignTop = 165;
   BorderStyle = TBorderStyle::bsSingle;
+  FontCharset = SHIFTJIS_CHARSET;
   Icon = AppIcon();
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnShow = [this](TComponent* s) { FormShow(s); };
