@@ -5,6 +5,9 @@
 //   probe clip            the clipboard's Unicode text, as JSON
 //   probe setclip <hex>   puts the text (UTF-8, in hex) on the clipboard
 //   probe appdata         the user's roaming application-data folder
+//   probe acc             the accessible name and role of each of Tovanel's
+//                         windows and controls, as assistive technology asks
+//                         for them (AccessibleObjectFromWindow), as JSON
 //   probe shown <ms> [title]
 //                         waits until Tovanel's window of this title (the
 //                         main window's by default) is shown and painted
@@ -14,6 +17,7 @@
 // when a window of Tovanel does not answer.
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include <cstdio>
@@ -172,6 +176,23 @@ std::string ListItems(HWND list) {
   return out + "]";
 }
 
+// What the status bar answers SB_GETTEXTLENGTHW and SB_GETTEXTW, as another
+// program (or a screen reader's status-bar support) reads it: the text comes
+// through a block lent from the bar's own process; the type flags (owner
+// drawn, for one) ride in the high word of both answers.
+std::string StatusText(HWND bar) {
+  const LRESULT lengthAndType = Ask(bar, SB_GETTEXTLENGTHW, 0, 0);
+  const size_t length = LOWORD(lengthAndType);
+  RemoteBlock block(bar, (length + 1) * sizeof(wchar_t));
+  if (!block.ok() || !block.Clear()) return "null";
+  const LRESULT got = Ask(bar, SB_GETTEXTW, 0, block.param());
+  std::wstring s(length + 1, L'\0');
+  if (!block.Read(s.data(), s.size() * sizeof(wchar_t))) return "null";
+  s.resize(wcsnlen(s.c_str(), length));
+  return "{\"text\":" + Json(s) + ",\"length\":" + std::to_string(length) +
+         ",\"type\":" + std::to_string(HIWORD(lengthAndType)) + ",\"got\":" + std::to_string(LOWORD(got)) + "}";
+}
+
 // One control and, after it, its children, in the platform's order.
 void DumpControls(HWND parent, std::string& out) {
   for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
@@ -201,6 +222,8 @@ void DumpControls(HWND parent, std::string& out) {
       out += ",\"buttons\":" + ToolbarButtons(h);
     } else if (endsWith(L"EDIT")) {
       out += ",\"readonly\":" + Json((style & ES_READONLY) != 0);
+    } else if (endsWith(STATUSCLASSNAMEW)) {
+      out += ",\"status\":" + StatusText(h);
     }
     out += "}";
     DumpControls(h, out);
@@ -326,6 +349,55 @@ int AppData() {
   return 0;
 }
 
+// The accessible object's name and role of a window, as a screen reader
+// gets them; null where the platform gives no object.
+std::string AccessibleOf(HWND h) {
+  IAccessible* acc = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(h, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&acc))) || !acc)
+    return "null";
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  const HRESULT named = acc->get_accName(self, &name);
+  VARIANT role;
+  VariantInit(&role);
+  const HRESULT roled = acc->get_accRole(self, &role);
+  std::string out = "{\"name\":" + (SUCCEEDED(named) && name ? Json(std::wstring(name, SysStringLen(name))) : "null") +
+                    ",\"role\":" + (SUCCEEDED(roled) && role.vt == VT_I4 ? std::to_string(role.lVal) : "null") + "}";
+  if (name) SysFreeString(name);
+  VariantClear(&role);
+  acc->Release();
+  return out;
+}
+
+void AccessibleControls(HWND parent, std::string& out) {
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (out.back() != '[') out += ",";
+    out += "{\"hwnd\":" + Json(h) + ",\"class\":" + Json(ClassOf(h)) + ",\"text\":" + Json(TextOf(h)) +
+           ",\"acc\":" + AccessibleOf(h) + "}";
+    AccessibleControls(h, out);
+  }
+}
+
+int Acc() {
+  CoInitialize(nullptr);
+  std::vector<HWND> tops;
+  EnumWindows(CollectOurs, reinterpret_cast<LPARAM>(&tops));
+  std::string out = "{\"windows\":[";
+  for (size_t i = 0; i < tops.size(); ++i) {
+    if (i) out += ",";
+    out += "{\"hwnd\":" + Json(tops[i]) + ",\"title\":" + Json(TextOf(tops[i])) +
+           ",\"acc\":" + AccessibleOf(tops[i]) + ",\"controls\":[";
+    AccessibleControls(tops[i], out);
+    out += "]}";
+  }
+  std::puts((out + "]}").c_str());
+  CoUninitialize();
+  return 0;
+}
+
 // Whether the window and every window in it have nothing left to paint.
 bool Painted(HWND h) {
   if (GetUpdateRect(h, nullptr, FALSE)) return false;
@@ -368,6 +440,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clip") return Clip();
   if (cmd == L"setclip" && argc > 2) return SetClip(argv[2]);
   if (cmd == L"appdata") return AppData();
+  if (cmd == L"acc") return Acc();
   if (cmd == L"shown" && argc > 2) return Shown(argv[2], argc > 3 ? argv[3] : L"Tovanel");
   std::fputs("usage: probe dump | clip | setclip <utf8-hex> | appdata\n", stderr);
   return 1;
