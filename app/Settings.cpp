@@ -7,6 +7,7 @@
 
 #include "app/DataFolder.h"
 #include "base/Error.h"
+#include "base/Handles.h"
 
 namespace tovanel {
 
@@ -62,27 +63,10 @@ std::string AnsiEncode(TextView text) {
   throw Error(u"ファイル \"" + path + u"\" を作成できません。" + SystemErrorText(code), code);
 }
 
-class THandle {
- public:
-  explicit THandle(HANDLE h) : h_(h) {}
-  ~THandle() { Close(); }
-  THandle(const THandle&) = delete;
-  THandle& operator=(const THandle&) = delete;
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  void Close() {
-    if (Valid()) CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE h_;
-};
-
 std::string ReadWholeFile(const Text& path) {
-  THandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file.Valid()) {
+  const TFileHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
     DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME) return {};
     // A folder where the file should be is no settings file; writing will say so.
@@ -121,9 +105,10 @@ void TSettingsFile::UpdateFile() {
   // The file that is there must be one that could be written in place: a
   // read-only file or a folder is reported, not silently replaced.
   {
-    THandle existing(CreateFileW(W(path_), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!existing.Valid()) {
+    const TFileHandle existing(CreateFileW(W(path_), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!existing) {
       DWORD code = GetLastError();
       if (code != ERROR_FILE_NOT_FOUND) ThrowCreateError(path_, code);
     } else if (DWORD attributes = GetFileAttributesW(W(path_));
@@ -137,10 +122,10 @@ void TSettingsFile::UpdateFile() {
   std::string pid = std::to_string(GetCurrentProcessId());
   const Text temp = path_ + u"." + Text(pid.begin(), pid.end()) + u".tmp";
 
-  THandle file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) ThrowCreateError(path_, GetLastError());
+  TFileHandle file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) ThrowCreateError(path_, GetLastError());
   auto fail = [&](DWORD code) {
-    file.Close();
+    file.Reset();
     DeleteFileW(W(temp));
     ThrowCreateError(path_, code);
   };
@@ -155,7 +140,7 @@ void TSettingsFile::UpdateFile() {
   // On disk before it takes the old file's place, so a crash cannot leave an
   // empty settings file behind.
   if (!FlushFileBuffers(file.Get())) fail(GetLastError());
-  file.Close();
+  file.Reset();
   if (!MoveFileExW(W(temp), W(path_), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD code = GetLastError();
     DeleteFileW(W(temp));

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/DataFolder.h"
+#include "base/Handles.h"
 #include "names/NameForms.h"
 #include "names/Wow64.h"
 #include "text/Convert.h"
@@ -103,17 +104,15 @@ bool MakeFolder(const Text& path) {
   return CreateDirectoryW(W(u"\\\\?\\" + path), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 bool MakeFile(const Text& path) {
-  HANDLE h = CreateFileW(W(u"\\\\?\\" + path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
+  const TFileHandle file(
+      CreateFileW(W(u"\\\\?\\" + path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(file);
 }
 
 // Removes a folder and everything below it, paths beyond MAX_PATH included.
 void RemoveTree(const Text& path) {
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(W(u"\\\\?\\" + path + u"\\*"), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
+  if (const TFindHandle find(FindFirstFileW(W(u"\\\\?\\" + path + u"\\*"), &fd)); find) {
     do {
       const Text name = FromW(fd.cFileName);
       if (name == u"." || name == u"..") continue;
@@ -122,8 +121,7 @@ void RemoveTree(const Text& path) {
         RemoveTree(child);
       else
         DeleteFileW(W(u"\\\\?\\" + child));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(find.Get(), &fd));
   }
   RemoveDirectoryW(W(u"\\\\?\\" + path));
 }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/Handles.h"
+
 namespace tovanel {
 
 namespace {
@@ -20,17 +22,12 @@ std::optional<Text> LookUpStoredName(const Text& path) {
   WIN32_FIND_DATAW data;
   // The basic lookup: the short name, which is not wanted here, costs a
   // second query on some file systems.
-  HANDLE find = FindFirstFileExW(W(path), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::optional<Text> name;
+  const TFindHandle find(FindFirstFileExW(W(path), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+  if (!find) return std::nullopt;
   do {
-    if (!IsDotEntry(data.cFileName)) {
-      name = FromW(data.cFileName);
-      break;
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return name;
+    if (!IsDotEntry(data.cFileName)) return FromW(data.cFileName);
+  } while (FindNextFileW(find.Get(), &data));
+  return std::nullopt;
 }
 
 }  // namespace

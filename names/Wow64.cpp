@@ -1,5 +1,7 @@
 #include "names/Wow64.h"
 
+#include "base/Handles.h"
+
 namespace tovanel {
 
 namespace {
@@ -27,6 +29,26 @@ Wow64State& State() {
   return state;
 }
 
+// Owners of what the staged calls make, given back through them too.
+struct TStagedFileTraits {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { Calls().closeHandle(h); }
+};
+struct TStagedFindTraits {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { Calls().findClose(h); }
+};
+struct TStagedModuleTraits {
+  using Handle = HMODULE;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { Calls().freeLibrary(h); }
+};
+using TStagedFile = TUnique<TStagedFileTraits>;
+using TStagedFind = TUnique<TStagedFindTraits>;
+using TStagedModule = TUnique<TStagedModuleTraits>;
+
 bool GuardUsable() {
   const Wow64State& s = State();
   return s.active && s.disable && s.revert;
@@ -47,21 +69,15 @@ bool FileTest(const Text& path) {
     // Some files refuse their attributes (a sharing violation, for one) but
     // their folder still lists them.
     WIN32_FIND_DATAW data;
-    HANDLE find = c.findFirstFile(W(path), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    c.findClose(find);
-    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const TStagedFind find(c.findFirstFile(W(path), &data));
+    return find && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   }
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   // A link to a file: follow it. A target that another process holds open
   // without sharing is still there.
-  HANDLE h = c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    c.closeHandle(h);
-    return true;
-  }
-  return c.getLastError() == ERROR_SHARING_VIOLATION;
+  const TStagedFile target(c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  return target || c.getLastError() == ERROR_SHARING_VIOLATION;
 }
 
 template <typename Test>
@@ -133,13 +149,12 @@ void InitWow64() {
   if (n == 0 || n >= MAX_PATH) return;
   // By full path, so that no Kernel32.dll elsewhere on the search path is taken.
   const Text path = FromW(folder, n) + u"\\Kernel32.dll";
-  HMODULE module = c.loadLibrary(W(path));
-  if (!module) return;
-  s.disable = Resolve<DisableFn>(module, "Wow64DisableWow64FsRedirection");
-  s.revert = Resolve<RevertFn>(module, "Wow64RevertWow64FsRedirection");
   // Kernel32 stays loaded for the life of the process, so the entry points
-  // outlive this reference.
-  c.freeLibrary(module);
+  // outlive this reference, which goes at the end.
+  const TStagedModule module(c.loadLibrary(W(path)));
+  if (!module) return;
+  s.disable = Resolve<DisableFn>(module.Get(), "Wow64DisableWow64FsRedirection");
+  s.revert = Resolve<RevertFn>(module.Get(), "Wow64RevertWow64FsRedirection");
 }
 
 void DisableRedirection() {
@@ -165,11 +180,7 @@ bool IsDriveReady(char16_t ch) {
   if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - u'a' + u'A');
   if (ch < u'A' || ch > u'Z') return ch == u'\\';
   const Wow64Platform& c = Calls();
-  struct ErrorModeScope {
-    const Wow64Platform& c;
-    UINT previous;
-    ~ErrorModeScope() { c.setErrorMode(previous); }
-  } scope{c, c.setErrorMode(SEM_FAILCRITICALERRORS)};
+  const TScopeExit restoreMode([&c, previous = c.setErrorMode(SEM_FAILCRITICALERRORS)] { c.setErrorMode(previous); });
   const wchar_t root[] = {static_cast<wchar_t>(ch), L':', L'\\', 0};
   ULARGE_INTEGER available, total, free;
   return c.getDiskFreeSpaceEx(root, &available, &total, &free) != FALSE;
@@ -184,11 +195,9 @@ bool IsFolder(const Text& path) {
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return folder;
   // A link or junction: it counts only when its target can be opened.
-  HANDLE h = c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  c.closeHandle(h);
-  return folder;
+  const TStagedFile target(
+      c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return target && folder;
 }
 
 bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, IsFolder); }

@@ -4,25 +4,13 @@
 #include <cstring>
 
 #include "base/Error.h"
+#include "base/Handles.h"
 
 namespace tovanel {
 
 namespace {
 
 [[noreturn]] void ThrowOutOfResources() { throw Error(u"システム リソース不足です"); }
-
-// Other programs cannot use the clipboard until it is closed, so it is closed
-// on every path out of an attempt, the error paths included.
-class ClipboardCloser {
- public:
-  explicit ClipboardCloser(ClipboardOps& ops) : ops_(ops) {}
-  ~ClipboardCloser() { ops_.Close(); }
-  ClipboardCloser(const ClipboardCloser&) = delete;
-  ClipboardCloser& operator=(const ClipboardCloser&) = delete;
-
- private:
-  ClipboardOps& ops_;
-};
 
 void PlaceText(ClipboardOps& ops, TextView text) {
   ops.Empty();
@@ -47,7 +35,9 @@ void PlaceText(ClipboardOps& ops, TextView text) {
 
 bool TryOnce(ClipboardOps& ops, TextView text) {
   if (!ops.Open()) return false;
-  ClipboardCloser closer(ops);
+  // Other programs cannot use the clipboard until it is closed, so it is
+  // closed on every path out of an attempt, the error paths included.
+  const TScopeExit close([&ops] { ops.Close(); });
   PlaceText(ops, text);
   return true;
 }

@@ -10,47 +10,38 @@ constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 // ---- TImageList ----
 
-TImageList::~TImageList() {
-  for (auto& l : FLists) ImageList_Destroy(l.second);
-  for (auto& l : FSingles) ImageList_Destroy(l.second);
-}
-
 HIMAGELIST TImageList::Handle(UINT dpi) {
   for (auto& l : FLists)
-    if (l.first == dpi) return l.second;
-  HIMAGELIST list = Draw(dpi, 0, static_cast<int>(Images.size()));
-  FLists.push_back({dpi, list});
-  return list;
+    if (l.first == dpi) return l.second.Get();
+  FLists.emplace_back(dpi, Draw(dpi, 0, static_cast<int>(Images.size())));
+  return FLists.back().second.Get();
 }
 
 HIMAGELIST TImageList::SingleHandle(UINT dpi, int index) {
   if (index < 0 || index >= static_cast<int>(Images.size())) return nullptr;
   for (auto& l : FSingles)
-    if (l.first == std::make_pair(dpi, index)) return l.second;
-  HIMAGELIST list = Draw(dpi, index, 1);
-  FSingles.push_back({{dpi, index}, list});
-  return list;
+    if (l.first == std::make_pair(dpi, index)) return l.second.Get();
+  FSingles.emplace_back(std::pair(dpi, index), Draw(dpi, index, 1));
+  return FSingles.back().second.Get();
 }
 
-HIMAGELIST TImageList::Draw(UINT dpi, int first, int count) {
-  int size = MulDiv(Size, static_cast<int>(dpi), 96);
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
+TImageListHandle TImageList::Draw(UINT dpi, int first, int count) {
+  const int size = MulDiv(Size, static_cast<int>(dpi), 96);
+  TImageListHandle list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0));
+  const TWindowDC screen(nullptr);
+  const TMemoryDC dc(CreateCompatibleDC(screen.Get()));
+  const TBrush back(CreateSolidBrush(kTransparent));
   for (int i = first; i < first + count; ++i) {
-    HBITMAP bmp = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    RECT r{0, 0, size, size};
-    HBRUSH back = CreateSolidBrush(kTransparent);
-    FillRect(dc, &r, back);
-    DeleteObject(back);
-    if (const TImagePainter& paint = Images[static_cast<std::size_t>(i)]) paint(dc, size);
-    SelectObject(dc, old);
-    ImageList_AddMasked(list, bmp, kTransparent);
-    DeleteObject(bmp);
+    const TBitmap bmp(CreateCompatibleBitmap(screen.Get(), size, size));
+    {
+      const TSelection drawn(dc.Get(), bmp.Get());
+      RECT r{0, 0, size, size};
+      FillRect(dc.Get(), &r, back.Get());
+      // A painter that fails leaves nothing behind: its error goes on.
+      if (const TImagePainter& paint = Images[static_cast<std::size_t>(i)]) paint(dc.Get(), size);
+    }
+    ImageList_AddMasked(list.Get(), bmp.Get(), kTransparent);
   }
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
   return list;
 }
 
@@ -274,10 +265,9 @@ void TStatusBar::WndProc(TMessage& Message) {
     r.left += Scale(2);
     SetBkMode(d->hDC, TRANSPARENT);
     SetTextColor(d->hDC, GetSysColor(COLOR_WINDOWTEXT));
-    HGDIOBJ old = SelectObject(d->hDC, GetFont());
+    const TSelection font(d->hDC, GetFont());
     DrawTextW(d->hDC, W(FSimpleText), static_cast<int>(FSimpleText.size()), &r,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(d->hDC, old);
     Message.Result = TRUE;
     return;
   }

@@ -4,7 +4,16 @@
 
 #include <commctrl.h>
 
+#include "base/Handles.h"
+
 namespace tovanel {
+
+struct TImageListTraits {
+  using Handle = HIMAGELIST;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { ImageList_Destroy(h); }
+};
+using TImageListHandle = TUnique<TImageListTraits>;
 
 // Draws one image into a square of `size` pixels; the background is already
 // filled with the transparent colour.
@@ -13,7 +22,6 @@ using TImagePainter = std::function<void(HDC dc, int size)>;
 class TImageList : public TComponent {
  public:
   using TComponent::TComponent;
-  ~TImageList() override;
   int Size = 16;  // at 96 DPI
   std::vector<TImagePainter> Images;
   // The images drawn for this DPI; owned by this list.
@@ -23,9 +31,9 @@ class TImageList : public TComponent {
   HIMAGELIST SingleHandle(UINT dpi, int index);
 
  private:
-  HIMAGELIST Draw(UINT dpi, int first, int count);
-  std::vector<std::pair<UINT, HIMAGELIST>> FLists;
-  std::vector<std::pair<std::pair<UINT, int>, HIMAGELIST>> FSingles;
+  TImageListHandle Draw(UINT dpi, int first, int count);
+  std::vector<std::pair<UINT, TImageListHandle>> FLists;
+  std::vector<std::pair<std::pair<UINT, int>, TImageListHandle>> FSingles;
 };
 
 enum class TToolButtonStyle { tbsButton, tbsSeparator };

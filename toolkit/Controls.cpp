@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Error.h"
+#include "base/Handles.h"
 
 namespace tovanel {
 
@@ -68,9 +69,8 @@ UINT WindowDpi(HWND hwnd) {
   UINT dpi = 0;
   if (hwnd && getDpi) dpi = getDpi(hwnd);
   if (!dpi) {
-    HDC dc = GetDC(nullptr);
-    dpi = dc ? static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY)) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    const TWindowDC screen(nullptr);
+    dpi = screen ? static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY)) : 96;
   }
   return dpi ? dpi : 96;
 }
@@ -131,11 +131,8 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 TWinControl::~TWinControl() {
   // Children leave first so that none refers back to this control.
   while (!FControls.empty()) FControls.back()->SetParent(nullptr);
-  if (FHandle) {
-    HWND h = FHandle;
-    DestroyWindow(h);
-    FHandle = nullptr;
-  }
+  // As any window that goes: the tool tip forgets it too.
+  TWinControl::DestroyHandle();
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {

@@ -40,9 +40,6 @@ TForm::~TForm() {
     DestroyWindow(FHandle);
     FHandle = nullptr;
   }
-  if (FFont) DeleteObject(FFont);
-  for (HFONT f : FRetiredFonts) DeleteObject(f);
-  for (auto& f : FPointFonts) DeleteObject(f.second);
 }
 
 void TForm::DescriptionLoaded() {
@@ -61,10 +58,9 @@ void TForm::SetFontName(const Text& face) {
   if (face == FFontName) return;
   FFontName = face;
   if (FFont) {
-    HFONT old = FFont;
-    FFont = nullptr;
+    // Deleted once the windows hold the new one.
+    const TFont old = std::move(FFont);
     if (FHandle) UpdateBounds();
-    DeleteObject(old);
   }
 }
 
@@ -72,30 +68,30 @@ HFONT TForm::FormFont() const {
   UINT dpi = Dpi();
   if (!FFont || FFontDpi != dpi) {
     // Kept until the window goes: its controls may still hold it.
-    if (FFont) FRetiredFonts.push_back(FFont);
+    if (FFont) FRetiredFonts.push_back(std::move(FFont));
     LOGFONTW lf{};
     lf.lfHeight = MulDiv(FontHeight, static_cast<int>(dpi), 96);
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = FontCharset;
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(lf.lfFaceName, W(FFontName), LF_FACESIZE);
-    FFont = CreateFontIndirectW(&lf);
+    FFont.Reset(CreateFontIndirectW(&lf));
     FFontDpi = dpi;
   }
-  return FFont;
+  return FFont.Get();
 }
 
 HFONT TForm::PointFont(int points) const {
   UINT dpi = Dpi();
   for (auto& f : FPointFonts)
-    if (f.first.first == points && f.first.second == dpi) return f.second;
+    if (f.first.first == points && f.first.second == dpi) return f.second.Get();
   LOGFONTW lf{};
   lf.lfHeight = -MulDiv(points, static_cast<int>(dpi), 72);
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = FontCharset;
   lstrcpynW(lf.lfFaceName, W(FFontName), LF_FACESIZE);
   HFONT f = CreateFontIndirectW(&lf);
-  FPointFonts.push_back({{points, dpi}, f});
+  FPointFonts.emplace_back(std::pair(points, dpi), TFont(f));
   return f;
 }
 

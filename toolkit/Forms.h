@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/Handles.h"
 #include "toolkit/Controls.h"
 
 namespace tovanel {
@@ -84,10 +85,12 @@ class TForm : public TWinControl {
   RECT PlacedRect();
   void RestoreFocus();
   Text FFontName = u"MS Shell Dlg";
-  mutable HFONT FFont = nullptr;
-  mutable std::vector<HFONT> FRetiredFonts;
+  // Fonts go after the window (the destructor destroys it first), since its
+  // controls may hold them until then.
+  mutable TFont FFont;
+  mutable std::vector<TFont> FRetiredFonts;
   mutable UINT FFontDpi = 0;
-  mutable std::vector<std::pair<std::pair<int, UINT>, HFONT>> FPointFonts;
+  mutable std::vector<std::pair<std::pair<int, UINT>, TFont>> FPointFonts;
   HWND FToolTip = nullptr;
   HWND FFocused = nullptr;
   bool FShownOnce = false;

@@ -1,6 +1,7 @@
 #include "toolkit/StdCtrls.h"
 
 #include "base/Error.h"
+#include "base/TextMeasure.h"
 #include "toolkit/ComCtrls.h"
 
 namespace tovanel {
@@ -180,21 +181,16 @@ HWND TRadioGroup::ItemHandle(int index) const {
 void TRadioGroup::ArrangeButtons() {
   if (!FHandle || FButtons.empty()) return;
   HFONT font = GetFont();
-  HDC dc = GetDC(FHandle);
-  HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(FHandle, dc);
+  const int line = TTextMeasure(FHandle, font).LineHeight();
 
   int cols = Columns < 1 ? 1 : Columns;
   int perCol = static_cast<int>((FButtons.size() + cols - 1) / cols);
   RECT r;
   GetClientRect(FHandle, &r);
   // Rows share the height below a top margin of one text line.
-  int space = r.bottom - tm.tmHeight - Scale(5);
+  int space = r.bottom - line - Scale(5);
   int rowH = space / perCol;
-  int top = tm.tmHeight + 1 + (space % perCol) / 2;
+  int top = line + 1 + (space % perCol) / 2;
   int colW = (r.right - Scale(10)) / cols;
   for (std::size_t i = 0; i < FButtons.size(); ++i) {
     int col = static_cast<int>(i) / perCol, row = static_cast<int>(i) % perCol;

@@ -1,5 +1,7 @@
 #include "windows/Images.h"
 
+#include "base/Handles.h"
+
 namespace tovanel {
 
 namespace {
@@ -10,37 +12,39 @@ struct Grid {
   int operator()(int v) const { return MulDiv(v, size, 32); }
 };
 
+// The pen and the brush that shapes are drawn with, selected into dc.
+class TShapeTools {
+ public:
+  TShapeTools(HDC dc, COLORREF fill, int width, COLORREF line)
+      : brush_(CreateSolidBrush(fill)),
+        pen_(CreatePen(PS_SOLID, width, line)),
+        brushSelected_(dc, brush_.Get()),
+        penSelected_(dc, pen_.Get()) {}
+
+ private:
+  TBrush brush_;
+  TPen pen_;
+  TSelection brushSelected_, penSelected_;
+};
+
 void Box(HDC dc, const Grid& g, int l, int t, int r, int b, COLORREF fill, COLORREF line) {
-  HBRUSH br = CreateSolidBrush(fill);
-  HPEN pen = CreatePen(PS_SOLID, g.size >= 24 ? 2 : 1, line);
-  HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+  const TShapeTools tools(dc, fill, g.size >= 24 ? 2 : 1, line);
   Rectangle(dc, g(l), g(t), g(r), g(b));
-  SelectObject(dc, ob);
-  SelectObject(dc, op);
-  DeleteObject(br);
-  DeleteObject(pen);
 }
 
 void Fill(HDC dc, const Grid& g, int l, int t, int r, int b, COLORREF fill) {
   RECT rc{g(l), g(t), g(r), g(b)};
   if (rc.right <= rc.left) rc.right = rc.left + 1;
   if (rc.bottom <= rc.top) rc.bottom = rc.top + 1;
-  HBRUSH br = CreateSolidBrush(fill);
-  FillRect(dc, &rc, br);
-  DeleteObject(br);
+  const TBrush brush(CreateSolidBrush(fill));
+  FillRect(dc, &rc, brush.Get());
 }
 
 void Poly(HDC dc, const Grid& g, const POINT* pts, int n, COLORREF fill, COLORREF line) {
   POINT p[8];
   for (int i = 0; i < n && i < 8; ++i) p[i] = {g(pts[i].x), g(pts[i].y)};
-  HBRUSH br = CreateSolidBrush(fill);
-  HPEN pen = CreatePen(PS_SOLID, 1, line);
-  HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+  const TShapeTools tools(dc, fill, 1, line);
   Polygon(dc, p, n);
-  SelectObject(dc, ob);
-  SelectObject(dc, op);
-  DeleteObject(br);
-  DeleteObject(pen);
 }
 
 }  // namespace

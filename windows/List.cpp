@@ -1,8 +1,11 @@
 #include "windows/List.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "app/Settings.h"
+#include "base/Handles.h"
+#include "base/TextMeasure.h"
 #include "names/NameForms.h"
 #include "names/Wow64.h"
 #include "text/Clipboard.h"
@@ -12,25 +15,6 @@
 namespace tovanel {
 
 TListForm* ListForm = nullptr;
-
-namespace {
-
-// Keeps a window from redrawing while it lives, whatever happens meanwhile.
-class NoRedraw {
- public:
-  explicit NoRedraw(HWND h) : h_(h) { SendMessageW(h_, WM_SETREDRAW, FALSE, 0); }
-  ~NoRedraw() {
-    SendMessageW(h_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(h_, nullptr, TRUE);
-  }
-  NoRedraw(const NoRedraw&) = delete;
-  NoRedraw& operator=(const NoRedraw&) = delete;
-
- private:
-  HWND h_;
-};
-
-}  // namespace
 
 TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   SetName(u"ListForm");
@@ -111,18 +95,16 @@ void TListForm::Proc_AddList(const Text& s) {
   ListBox->InsertItem(0, s);
   {
     HWND h = ListBox->Handle();
-    NoRedraw quiet(h);
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+    // Redrawing resumes however the measure ends.
+    const TScopeExit redraw([h] {
+      SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(h, nullptr, TRUE);
+    });
     // One drawing surface and one font for the whole measure.
-    HDC dc = GetDC(h);
-    HGDIOBJ old = SelectObject(dc, ListBox->GetFont());
-    LONG w = 0;
-    for (const Text& item : ListBox->Items()) {
-      SIZE size{0, 0};
-      if (GetTextExtentPoint32W(dc, W(item), static_cast<int>(std::min<std::size_t>(item.size(), INT_MAX)), &size))
-        w = std::max(w, size.cx);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(h, dc);
+    const TTextMeasure measure(h, ListBox->GetFont());
+    long w = 0;
+    for (const Text& item : ListBox->Items()) w = std::max(w, measure.Width(item));
     ListBox->SetHorizontalExtent(static_cast<int>(std::min<long long>(2LL * w, INT_MAX)));
   }
   ListBox->SetItemIndex(0);

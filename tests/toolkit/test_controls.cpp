@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tests/toolkit/ToolkitTesting.h"
+#include "toolkit/ComCtrls.h"
 #include "toolkit/StdCtrls.h"
 
 #include <commctrl.h>
@@ -172,6 +173,26 @@ TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {
   }
 }
 
+// A painter that fails leaves no drawing surface or picture behind, and the
+// list is drawn whole the next time.
+TEST_F(Controls, AFailingImagePainterLeavesNothingBehind) {
+  auto* images = new TImageList(form);
+  HDC surface = nullptr;
+  HGDIOBJ picture = nullptr;
+  bool fail = true;
+  images->Images = {nullptr, [&](HDC dc, int) {
+                      surface = dc;
+                      picture = GetCurrentObject(dc, OBJ_BITMAP);
+                      if (fail) throw Error(u"描けません");
+                    }};
+  EXPECT_THROW(images->Handle(96), Error);
+  ASSERT_TRUE(surface && picture);
+  EXPECT_EQ(GetObjectType(surface), 0u);
+  EXPECT_EQ(GetObjectType(picture), 0u);
+  fail = false;
+  EXPECT_EQ(ImageList_GetImageCount(images->Handle(96)), 2);
+}
+
 TEST_F(Controls, RadioItemWindowsGoWithTheGroupsWindow) {
   auto* radio = Make<TRadioGroup>(form, form, u"Radio", 8, 8, 200, 60);
   radio->Items = {u"&0", u"&1"};
@@ -257,6 +278,9 @@ TEST_F(Controls, ShownHintsReachTheToolTipWhenTheMouseComes) {
   if (edit->Handle() != old) {
     EXPECT_EQ(ToolText(tip, old, form->Handle()), L"");
   }
+  // A control that is freed takes its registration along.
+  delete edit;
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 0);
 }
 
 // Aligned controls share the space edge by edge in the order of their

@@ -1,0 +1,169 @@
+#pragma once
+// Owners: whatever must be given back (a handle released, a state put back)
+// is given back by its owner's destructor, on every way out of a scope,
+// exceptions included. Every owner is move-only; an empty or moved-from one
+// gives back nothing.
+//
+//   TUnique<Traits>   a handle and how it is released. The Windows owners
+//                     below are made of it, and so is an owner of a handle
+//                     that a staged platform call made (see names/Wow64.cpp).
+//   TScopeExit        any step to be undone: runs it once, at the end.
+//
+// Windows; each is empty when the call that should have made it failed:
+//   TFont, TBrush, TPen, TBitmap  a GDI object (CreateFontIndirectW, ...):
+//                                 DeleteObject
+//   TMemoryDC                     CreateCompatibleDC: DeleteDC
+//   TWindowDC                     GetDC(window): ReleaseDC(window, dc)
+//   TSelection                    SelectObject(dc, object): the object it
+//                                 replaced is selected again
+//   TFindHandle                   FindFirstFileW, FindFirstFileExW: FindClose
+//   TFileHandle                   CreateFileW: CloseHandle
+//   TModule                       LoadLibraryW: FreeLibrary
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace tovanel {
+
+// Traits name the handle type, the value that means "none" and the release:
+//   struct TFileTraits {
+//     using Handle = HANDLE;
+//     static Handle None() { return INVALID_HANDLE_VALUE; }
+//     static void Close(Handle h) { CloseHandle(h); }
+//   };
+template <class Traits>
+class TUnique {
+ public:
+  using Handle = typename Traits::Handle;
+
+  TUnique() noexcept = default;
+  explicit TUnique(Handle h) noexcept : h_(h) {}
+  TUnique(TUnique&& other) noexcept : h_(other.Release()) {}
+  TUnique& operator=(TUnique&& other) noexcept {
+    Reset(other.Release());
+    return *this;
+  }
+  ~TUnique() { Reset(); }
+
+  Handle Get() const noexcept { return h_; }
+  explicit operator bool() const noexcept { return h_ != Traits::None(); }
+  // Hands the handle over without releasing it; the owner is empty then.
+  [[nodiscard]] Handle Release() noexcept { return std::exchange(h_, Traits::None()); }
+  // Releases what is held and holds h instead.
+  void Reset(Handle h = Traits::None()) noexcept {
+    const Handle old = std::exchange(h_, h);
+    if (old != Traits::None()) Traits::Close(old);
+  }
+
+ private:
+  Handle h_ = Traits::None();
+};
+
+// Runs `step` when it goes, unless dismissed; the step must not throw.
+//   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+//   TScopeExit redraw([list] { SendMessageW(list, WM_SETREDRAW, TRUE, 0); });
+template <class Step>
+class TScopeExit {
+ public:
+  explicit TScopeExit(Step step) : step_(std::move(step)) {}
+  TScopeExit(TScopeExit&& other) noexcept : step_(std::move(other.step_)), armed_(std::exchange(other.armed_, false)) {}
+  TScopeExit& operator=(TScopeExit&&) = delete;
+  ~TScopeExit() {
+    if (armed_) step_();
+  }
+  void Dismiss() noexcept { armed_ = false; }
+
+ private:
+  Step step_;
+  bool armed_ = true;
+};
+
+#ifdef _WIN32
+
+template <class H>
+struct TGdiTraits {
+  using Handle = H;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { DeleteObject(h); }
+};
+using TFont = TUnique<TGdiTraits<HFONT>>;
+using TBrush = TUnique<TGdiTraits<HBRUSH>>;
+using TPen = TUnique<TGdiTraits<HPEN>>;
+using TBitmap = TUnique<TGdiTraits<HBITMAP>>;
+
+struct TMemoryDCTraits {
+  using Handle = HDC;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { DeleteDC(h); }
+};
+using TMemoryDC = TUnique<TMemoryDCTraits>;
+
+struct TFindTraits {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { FindClose(h); }
+};
+using TFindHandle = TUnique<TFindTraits>;
+
+struct TFileTraits {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { CloseHandle(h); }
+};
+using TFileHandle = TUnique<TFileTraits>;
+
+struct TModuleTraits {
+  using Handle = HMODULE;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { FreeLibrary(h); }
+};
+using TModule = TUnique<TModuleTraits>;
+
+// A window's drawing surface (the screen's for no window).
+class TWindowDC {
+ public:
+  explicit TWindowDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+  TWindowDC(TWindowDC&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+  TWindowDC& operator=(TWindowDC&& other) noexcept {
+    if (this != &other) {
+      Close();
+      window_ = other.window_;
+      dc_ = std::exchange(other.dc_, nullptr);
+    }
+    return *this;
+  }
+  ~TWindowDC() { Close(); }
+
+  HDC Get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+ private:
+  void Close() noexcept {
+    if (dc_) ReleaseDC(window_, std::exchange(dc_, nullptr));
+  }
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a surface while the owner lives. Nothing is
+// selected when there is no surface or no object. Declared after the owner
+// of the object, so that the object is deselected before it is deleted.
+class TSelection {
+ public:
+  TSelection(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(dc && object ? SelectObject(dc, object) : nullptr) {}
+  TSelection(TSelection&& other) noexcept : dc_(other.dc_), old_(std::exchange(other.old_, nullptr)) {}
+  TSelection& operator=(TSelection&&) = delete;
+  ~TSelection() {
+    if (old_) SelectObject(dc_, old_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+#endif  // _WIN32
+
+}  // namespace tovanel
