@@ -5,8 +5,15 @@
 namespace tovanel {
 
 namespace {
+
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
-}
+
+// Each bar numbers its buttons' commands from here. Buttons are no windows:
+// their clicks come as WM_COMMAND from the bar, and these ids keep clear of
+// the dialog manager's IDOK and IDCANCEL and of the control ids.
+constexpr int kFirstCommandId = 1000;
+
+}  // namespace
 
 // ---- TImageList ----
 
@@ -84,7 +91,7 @@ TToolButton* TToolBar::AddButton(TComponent* owner, const char16_t* name, const 
     b->Caption = caption;
   } else {
     b->Style = TToolButtonStyle::tbsSeparator;
-    b->SetBounds(0, 0, 8, 0);
+    b->SetBounds(0, 0, kSeparatorWidth, 0);
   }
   b->SetParent(this);
   return b;
@@ -113,14 +120,14 @@ void TToolBar::CreateWnd() {
     SendMessageW(FHandle, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
   }
   std::vector<TBBUTTON> tb;
-  int id = 1000;
+  int id = kFirstCommandId;
   for (TToolButton* b : Buttons()) {
     b->FId = id++;
     TBBUTTON t{};
     t.idCommand = b->FId;
     if (b->Style == TToolButtonStyle::tbsSeparator) {
       t.fsStyle = BTNS_SEP;
-      t.iBitmap = Scale(b->Width() ? b->Width() : 8);
+      t.iBitmap = Scale(b->Width() ? b->Width() : kSeparatorWidth);
     } else {
       t.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT | (ButtonWidth ? 0 : BTNS_AUTOSIZE);
       t.iBitmap = Images ? b->ImageIndex : I_IMAGENONE;

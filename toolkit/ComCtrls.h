@@ -38,6 +38,9 @@ class TImageList : public TComponent {
 
 enum class TToolButtonStyle { tbsButton, tbsSeparator };
 
+// A separator's width at 96 DPI, unless it is given one.
+inline constexpr int kSeparatorWidth = 8;
+
 class TToolBar;
 
 class TToolButton : public TControl {
@@ -71,7 +74,7 @@ class TToolBar : public TWinControl {
   // Buttons wrap onto a further row when a row does not fit.
   bool Wrapable = false;
   std::vector<TToolButton*> Buttons() const;
-  // Appends a button owned by `owner` (a separator 8 wide when there is no
+  // Appends a button owned by `owner` (a separator when there is no
   // caption).
   TToolButton* AddButton(TComponent* owner, const char16_t* name, const char16_t* caption, int imageIndex = -1);
   void WndProc(TMessage& Message) override;

@@ -18,6 +18,10 @@ namespace {
 // that is WM_GETMINMAXINFO, before WM_NCCREATE).
 thread_local TWinControl* gCreating = nullptr;
 
+// Child windows are numbered from here on: ids 1 and 2 mean OK and Cancel to
+// the dialog manager.
+constexpr UINT kFirstControlId = 100;
+
 Text& Prefix() {
   static Text prefix = u"Toolkit.";
   return prefix;
@@ -185,7 +189,7 @@ void TWinControl::CreateHandle() {
   CreateParams(p);
   const ClassInfo& cls = RegisteredClass(p.SystemClass);
   FDefWndProc = cls.defProc;
-  static UINT nextId = 100;  // ids 1 and 2 mean OK and Cancel to the dialog manager
+  static UINT nextId = kFirstControlId;
   if ((p.Style & WS_CHILD) && !p.Id) p.Id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId++));
   gCreating = this;
   HWND h = CreateWindowExW(p.ExStyle, W(cls.name), W(FText), p.Style, p.X, p.Y, p.W, p.H, p.WndParent, p.Id,

@@ -8,6 +8,21 @@ namespace tovanel {
 
 namespace {
 
+// Design lengths, at 96 DPI.
+// The frame's line runs this far inside the group box's edges.
+constexpr int kFrameEdge = 2;
+// The radio items: where the first column starts, what the columns leave
+// free across the group (that start and 2 on the right), and what is left
+// below the last row.
+constexpr int kItemsLeft = 8;
+constexpr int kItemsAcross = kItemsLeft + 2;
+constexpr int kItemsBelow = 5;
+
+// The items' ids count from here. They are the group's own children, so they
+// only need to keep away from IDOK and IDCANCEL (1 and 2), which the dialog
+// manager sends for Enter and Esc.
+constexpr UINT kFirstItemId = 200;
+
 LRESULT ColorDC(HDC dc, int sysColor, bool enabled) {
   SetBkColor(dc, GetSysColor(sysColor));
   SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
@@ -33,11 +48,13 @@ void TGroupBox::CreateParams(TCreateParams& Params) {
 
 RECT TGroupBox::AlignRect() {
   RECT r = TWinControl::AlignRect();
-  const int edge = Scale(2);
+  const int edge = Scale(kFrameEdge);
   r.left += edge;
   r.right -= edge;
   r.bottom -= edge;
-  r.top += Scale(14);
+  // The caption line: its characters and the frame's edge below them, so it
+  // grows with the font (14 at 96 DPI for the forms' 12-pixel characters).
+  r.top += CharacterHeight(GetFont()) + edge;
   return r;
 }
 
@@ -166,7 +183,7 @@ void TRadioGroup::CreateWnd() {
     DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
     if (!FEnabled) style |= WS_DISABLED;
     HWND b = CreateWindowExW(0, L"BUTTON", W(Items[i]), style, 0, 0, 0, 0, FHandle,
-                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(200 + i)), GetModuleHandleW(nullptr), nullptr);
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kFirstItemId + i)), GetModuleHandleW(nullptr), nullptr);
     if (!b) ThrowLastError(u"ウィンドウを作成できません");
     FButtons.push_back(b);
   }
@@ -188,13 +205,13 @@ void TRadioGroup::ArrangeButtons() {
   RECT r;
   GetClientRect(FHandle, &r);
   // Rows share the height below a top margin of one text line.
-  int space = r.bottom - line - Scale(5);
+  int space = r.bottom - line - Scale(kItemsBelow);
   int rowH = space / perCol;
   int top = line + 1 + (space % perCol) / 2;
-  int colW = (r.right - Scale(10)) / cols;
+  int colW = (r.right - Scale(kItemsAcross)) / cols;
   for (std::size_t i = 0; i < FButtons.size(); ++i) {
     int col = static_cast<int>(i) / perCol, row = static_cast<int>(i) % perCol;
-    SetWindowPos(FButtons[i], nullptr, Scale(8) + col * colW, top + row * rowH, colW, rowH,
+    SetWindowPos(FButtons[i], nullptr, Scale(kItemsLeft) + col * colW, top + row * rowH, colW, rowH,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(FButtons[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }

@@ -16,6 +16,16 @@ namespace tovanel {
 
 TListForm* ListForm = nullptr;
 
+namespace {
+
+// The list scrolls sideways twice as far as its widest entry measures. The
+// doubling makes up for a measure taken with a drawing surface's own default
+// font, which is smaller than the 10-point font the list shows. This measure
+// is taken in the list's own font, and the doubling is kept all the same.
+constexpr long long kExtentPerMeasure = 2;
+
+}  // namespace
+
 TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   SetName(u"ListForm");
   FText = u"Tovanel - リスト";
@@ -105,7 +115,7 @@ void TListForm::Proc_AddList(const Text& s) {
     const TTextMeasure measure(h, ListBox->GetFont());
     long w = 0;
     for (const Text& item : ListBox->Items()) w = std::max(w, measure.Width(item));
-    ListBox->SetHorizontalExtent(static_cast<int>(std::min<long long>(2LL * w, INT_MAX)));
+    ListBox->SetHorizontalExtent(static_cast<int>(std::min<long long>(kExtentPerMeasure * w, INT_MAX)));
   }
   ListBox->SetItemIndex(0);
   ListBoxClick(ListBox);
@@ -129,7 +139,7 @@ void TListForm::ListBoxDblClick(TComponent*) {
 }
 
 void TListForm::ListBoxKeyPress(TComponent* Sender, char16_t& Key) {
-  if (Key == 13) ListBoxDblClick(Sender);
+  if (Key == VK_RETURN) ListBoxDblClick(Sender);
   Key = 0;
 }
 

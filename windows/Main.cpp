@@ -9,6 +9,7 @@
 #include "windows/Images.h"
 #include "windows/List.h"
 #include "windows/Ombrik.h"
+#include "windows/Resources.h"
 
 namespace tovanel {
 
@@ -25,7 +26,7 @@ Text MenuFontFace() {
 }
 
 HICON AppIcon() {
-  static HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+  static HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TOVANEL), IMAGE_ICON, 32, 32, 0));
   return icon;
 }
 
@@ -242,7 +243,7 @@ void TMainForm::Proc_NewFile(const Text& s) {
   SetForegroundWindow(Handle());
   // Alt plus the item's digit: once the handlers have returned, the
   // selected item takes the keyboard focus.
-  auto k = static_cast<BYTE>((0x30 + RadioGroup->ItemIndex()) & 0xFF);
+  auto k = static_cast<BYTE>(('0' + RadioGroup->ItemIndex()) & 0xFF);
   SendKey(VK_MENU, 0);
   SendKey(k, 0);
   SendKey(k, KEYEVENTF_KEYUP);

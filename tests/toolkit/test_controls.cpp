@@ -331,3 +331,22 @@ TEST_F(Controls, AlignedControlsShareTheSpaceInTheOrderOfTheirPlaces) {
   EXPECT_EQ(c.top, 14);
   EXPECT_EQ(c.bottom, 118);
 }
+
+// The caption line grows with the form's font: its characters and the edge.
+TEST_F(Controls, AFramesCaptionLineFollowsTheFont) {
+  for (int characters : {12, 20}) {
+    SCOPED_TRACE(characters);
+    auto* f = new TTestForm;
+    f->FontHeight = -characters;
+    auto* frame = Make<TGroupBox>(f, f, u"Frame", 0, 0, 200, 100);
+    auto* inside = Make<TEdit>(f, frame, u"Inside", 2, 14, 10, 10);
+    inside->Align = TAlign::alClient;
+    f->Handle();
+    RECT r{};
+    GetWindowRect(inside->Handle(), &r);
+    MapWindowPoints(nullptr, frame->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.top, characters + 2);
+    EXPECT_EQ(r.left, 2);
+    delete f;
+  }
+}
