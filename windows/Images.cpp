@@ -1,5 +1,8 @@
 #include "windows/Images.h"
 
+#include <array>
+#include <cstddef>
+
 #include "base/Handles.h"
 
 namespace tovanel {
@@ -40,11 +43,13 @@ void Fill(HDC dc, const Grid& g, int l, int t, int r, int b, COLORREF fill) {
   FillRect(dc, &rc, brush.Get());
 }
 
-void Poly(HDC dc, const Grid& g, const POINT* pts, int n, COLORREF fill, COLORREF line) {
-  POINT p[8];
-  for (int i = 0; i < n && i < 8; ++i) p[i] = {g(pts[i].x), g(pts[i].y)};
+// Takes the corners as an array, so that the count is always the array's.
+template <std::size_t N>
+void Poly(HDC dc, const Grid& g, const POINT (&corners)[N], COLORREF fill, COLORREF line) {
+  std::array<POINT, N> scaled;
+  for (std::size_t i = 0; i < N; ++i) scaled[i] = {g(corners[i].x), g(corners[i].y)};
   const TShapeTools tools(dc, fill, 1, line);
-  Polygon(dc, p, n);
+  Polygon(dc, scaled.data(), static_cast<int>(N));
 }
 
 }  // namespace
@@ -64,7 +69,7 @@ void PaintOpenDoor(HDC dc, int size) {
   Box(dc, g, 8, 3, 26, 30, RGB(40, 40, 40), RGB(90, 60, 30));
   // The door swung open towards the viewer.
   const POINT door[] = {{8, 3}, {17, 7}, {17, 31}, {8, 30}};
-  Poly(dc, g, door, 4, RGB(190, 120, 60), RGB(90, 60, 30));
+  Poly(dc, g, door, RGB(190, 120, 60), RGB(90, 60, 30));
   Fill(dc, g, 14, 17, 16, 20, RGB(250, 220, 80));
   // Floor line.
   Fill(dc, g, 2, 30, 30, 31, RGB(90, 60, 30));
@@ -73,7 +78,7 @@ void PaintOpenDoor(HDC dc, int size) {
 void PaintDownArrow(HDC dc, int size) {
   Grid g{size};
   const POINT arrow[] = {{11, 3}, {21, 3}, {21, 15}, {28, 15}, {16, 29}, {4, 15}, {11, 15}};
-  Poly(dc, g, arrow, 7, RGB(30, 150, 60), RGB(10, 90, 30));
+  Poly(dc, g, arrow, RGB(30, 150, 60), RGB(10, 90, 30));
 }
 
 void PaintClipboardPage(HDC dc, int size) {
