@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/DataFolder.h"
-#include "tests/app/TempFolder.h"
+#include "kit/Files.h"
 
 using namespace tovanel;
 using namespace tovanel::test;

@@ -5,7 +5,7 @@
 #include "app/DataFolder.h"
 #include "app/Settings.h"
 #include "base/Error.h"
-#include "tests/app/TempFolder.h"
+#include "kit/Files.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -84,13 +84,14 @@ TEST(Settings, FileHeldOpenCannotBeRead) {
   TTempFolder dir;
   const Text path = dir / u"Tovanel.ini";
   ASSERT_TRUE(WriteBytes(path, "[Main]\r\nTop=1\r\n"));
-  HANDLE held = CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const Text reason = SystemText(ERROR_SHARING_VIOLATION);
-  EXPECT_FALSE(reason.empty());
-  EXPECT_EQ(ErrorOf([&] { TSettingsFile ini(path); }),
-            (Raised{u"ファイル " + path + u" は開けません。 " + reason + u" ", ERROR_SHARING_VIOLATION}));
-  CloseHandle(held);
+  {
+    const TFileHandle held = HoldFile(path);
+    ASSERT_TRUE(held);
+    const Text reason = SystemText(ERROR_SHARING_VIOLATION);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(ErrorOf([&] { TSettingsFile ini(path); }),
+              (Raised{u"ファイル " + path + u" は開けません。 " + reason + u" ", ERROR_SHARING_VIOLATION}));
+  }
   EXPECT_EQ(TSettingsFile(path).ReadInteger(u"Main", u"Top", 0), 1);
 }
 

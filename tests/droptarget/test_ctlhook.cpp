@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "droptarget/DROPDST.h"
-#include "tests/droptarget/DropTesting.h"
-#include "tests/toolkit/ToolkitTesting.h"
+#include "kit/Drops.h"
+#include "kit/Toolkit.h"
 #include "toolkit/StdCtrls.h"
 
 using namespace tovanel;
-using namespace tovanel::testing;
+using namespace tovanel::test;
 
 namespace {
 
@@ -28,7 +28,7 @@ class TProbeHook : public TControlHook {
 };
 
 struct ControlHook : ::testing::Test {
-  ErrorRecorder errors;
+  TErrorRecorder errors;
   Log log;
   TComponent root{nullptr};
   TTestForm* form = new TTestForm;
@@ -119,7 +119,7 @@ TEST_F(ControlHook, ResettingTargetOrControlPutsTheHookBackInOnePlace) {
 }
 
 TEST_F(ControlHook, HandleStatesThroughARecreation) {
-  ShellCalls shell;
+  TShellCalls shell;
   ASSERT_TRUE(shell.Installed());
   auto* drop = new TDropDst(form);
   drop->SetTarget(THookTarget::htForm);
@@ -134,7 +134,7 @@ TEST_F(ControlHook, HandleStatesThroughARecreation) {
     hooked(m);
     after.push_back({m.Msg, drop->HWndHookTarget()});
   };
-  ShellCalls::Reset();
+  TShellCalls::Reset();
   form->RecreateWnd();
   form->WindowProc = hooked;
   HWND now = form->Handle();
@@ -155,7 +155,7 @@ TEST_F(ControlHook, HandleStatesThroughARecreation) {
   EXPECT_EQ(after[created].second, TControlHook::RecreatedMarker());
   EXPECT_EQ(after[created + 1].second, now);
   // The new window, and only it, is registered for drops.
-  EXPECT_EQ(ShellCalls::accepts, (std::vector<std::pair<HWND, BOOL>>{{now, static_cast<BOOL>(-1)}}));
+  EXPECT_EQ(TShellCalls::accepts, (std::vector<std::pair<HWND, BOOL>>{{now, static_cast<BOOL>(-1)}}));
   EXPECT_TRUE(AcceptsFiles(now));
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "droptarget/DROPDST.h"
-#include "tests/droptarget/DropTesting.h"
-#include "tests/toolkit/ToolkitTesting.h"
+#include "kit/Drops.h"
+#include "kit/Toolkit.h"
 
 using namespace tovanel;
-using namespace tovanel::testing;
+using namespace tovanel::test;
 
 namespace {
 
@@ -18,8 +18,8 @@ struct Dropped {
 };
 
 struct DropTarget : ::testing::Test {
-  ShellCalls shell;
-  ErrorRecorder errors;
+  TShellCalls shell;
+  TErrorRecorder errors;
   std::vector<Dropped> events;
   std::vector<UINT> formOwn;  // what reached the form's own message handling
   TTestForm* form = new TTestForm;
@@ -41,15 +41,15 @@ struct DropTarget : ::testing::Test {
   ~DropTarget() override { delete form; }
   void SetUp() override {
     ASSERT_TRUE(shell.Installed());
-    ShellCalls::Reset();
+    TShellCalls::Reset();
   }
 
   // Drops `names` on the form; answers the drop handle.
-  HDROP Drop(const std::vector<std::wstring>& names, bool post = false) {
+  HDROP Drop(const std::vector<Text>& names, bool post = false) {
     HDROP h = MakeDrop(names);
     formOwn.clear();
     events.clear();
-    ShellCalls::Reset();
+    TShellCalls::Reset();
     if (post) {
       PostMessageW(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(h), 0);
       Pump();
@@ -61,30 +61,28 @@ struct DropTarget : ::testing::Test {
 };
 
 TEST_F(DropTarget, EachDropRaisesOneEventWithItsNamesAndIsFinishedOnce) {
-  const std::wstring long260 = L"C:\\" + std::wstring(257, L'a');
-  const std::wstring long600 = L"\\\\server\\share\\" + std::wstring(585, L'b');
+  const Text long260 = u"C:\\" + Text(257, u'a');
+  const Text long600 = u"\\\\server\\share\\" + Text(585, u'b');
   struct Case {
     const char* what;
-    std::vector<std::wstring> names;
+    std::vector<Text> names;
     bool post;
   } cases[] = {
-      {"three names in order", {L"C:\\b.txt", L"C:\\a.txt", L"D:\\フォルダ"}, false},
-      {"duplicates stay", {L"C:\\a.txt", L"C:\\a.txt"}, false},
-      {"posted", {L"C:\\posted.txt"}, true},
+      {"three names in order", {u"C:\\b.txt", u"C:\\a.txt", u"D:\\フォルダ"}, false},
+      {"duplicates stay", {u"C:\\a.txt", u"C:\\a.txt"}, false},
+      {"posted", {u"C:\\posted.txt"}, true},
       {"no names", {}, false},
       {"a name of 260 characters", {long260}, false},
-      {"a name of 600 characters", {long600, L"C:\\after.txt"}, false},
+      {"a name of 600 characters", {long600, u"C:\\after.txt"}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     HDROP h = Drop(c.names, c.post);
-    std::vector<Text> expected;
-    for (const auto& n : c.names) expected.push_back(FromW(n.c_str()));
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].sender, drop);
-    EXPECT_EQ(events[0].files, expected);
+    EXPECT_EQ(events[0].files, c.names);
     EXPECT_EQ(std::pair(events[0].x, events[0].y), std::pair(12, 34));
-    EXPECT_EQ(ShellCalls::finished, std::vector<HDROP>{h});
+    EXPECT_EQ(TShellCalls::finished, std::vector<HDROP>{h});
     EXPECT_EQ(std::count(formOwn.begin(), formOwn.end(), static_cast<UINT>(WM_DROPFILES)), 0);
   }
   EXPECT_EQ(long260.size(), 260u);
@@ -94,24 +92,24 @@ TEST_F(DropTarget, EachDropRaisesOneEventWithItsNamesAndIsFinishedOnce) {
 
 TEST_F(DropTarget, WithoutHandlerNothingIsReadButTheDropIsFinished) {
   drop->OnFileDrop = nullptr;
-  HDROP h = Drop({L"C:\\a.txt", L"C:\\b.txt"});
-  EXPECT_EQ(ShellCalls::queries, 0);
-  EXPECT_EQ(ShellCalls::finished, std::vector<HDROP>{h});
+  HDROP h = Drop({u"C:\\a.txt", u"C:\\b.txt"});
+  EXPECT_EQ(TShellCalls::queries, 0);
+  EXPECT_EQ(TShellCalls::finished, std::vector<HDROP>{h});
 }
 
 TEST_F(DropTarget, HandlerErrorIsShownWithTheTargetAsSenderAndTheNextDropWorks) {
   auto record = drop->OnFileDrop;
   drop->OnFileDrop = [](TComponent*, const std::vector<Text>&, int, int) { throw Error(u"読めません"); };
-  HDROP first = Drop({L"C:\\a.txt"});
+  HDROP first = Drop({u"C:\\a.txt"});
   ASSERT_EQ(errors.shown.size(), 1u);
   EXPECT_EQ(errors.shown[0].Sender, drop);
   EXPECT_EQ(errors.shown[0].Message, u"読めません.");
-  EXPECT_EQ(ShellCalls::finished, std::vector<HDROP>{first});
+  EXPECT_EQ(TShellCalls::finished, std::vector<HDROP>{first});
 
   drop->OnFileDrop = record;
-  HDROP second = Drop({L"C:\\b.txt"});
+  HDROP second = Drop({u"C:\\b.txt"});
   EXPECT_EQ(events.size(), 1u);
-  EXPECT_EQ(ShellCalls::finished, std::vector<HDROP>{second});
+  EXPECT_EQ(TShellCalls::finished, std::vector<HDROP>{second});
   EXPECT_EQ(errors.shown.size(), 1u);
 }
 
@@ -121,9 +119,9 @@ TEST_F(DropTarget, RegisteredByLoadingOnce) {
   auto* d = new TDropDst(other);
   d->SetTarget(THookTarget::htForm);
   EXPECT_EQ(d->HookTarget(), other);
-  EXPECT_TRUE(ShellCalls::accepts.empty());  // hooking alone registers nothing
+  EXPECT_TRUE(TShellCalls::accepts.empty());  // hooking alone registers nothing
   other->FinishDescription();
-  EXPECT_EQ(ShellCalls::accepts, (std::vector<std::pair<HWND, BOOL>>{{other->Handle(), static_cast<BOOL>(-1)}}));
+  EXPECT_EQ(TShellCalls::accepts, (std::vector<std::pair<HWND, BOOL>>{{other->Handle(), static_cast<BOOL>(-1)}}));
   EXPECT_TRUE(AcceptsFiles(other->Handle()));
   delete other;
 }
@@ -134,12 +132,12 @@ TEST_F(DropTarget, AcceptDropRegistersOnlyOnAChangeAndDropsArriveAnyway) {
     std::size_t calls;
   } cases[] = {{true, 0}, {false, 1}, {false, 0}, {true, 1}, {true, 0}, {false, 1}};
   for (const Case& c : cases) {
-    ShellCalls::Reset();
+    TShellCalls::Reset();
     drop->SetAcceptDrop(c.value);
-    EXPECT_EQ(ShellCalls::accepts.size(), c.calls) << c.value;
+    EXPECT_EQ(TShellCalls::accepts.size(), c.calls) << c.value;
     EXPECT_EQ(AcceptsFiles(form->Handle()), c.value);
   }
-  Drop({L"C:\\late.txt"});
+  Drop({u"C:\\late.txt"});
   EXPECT_EQ(events.size(), 1u);
 }
 
@@ -149,16 +147,16 @@ TEST_F(DropTarget, RecreatedWindowIsRegisteredWithTheCurrentSetting) {
     form->RecreateWnd();
     EXPECT_EQ(drop->HWndHookTarget(), form->Handle());
     EXPECT_EQ(AcceptsFiles(form->Handle()), accept);
-    Drop({L"C:\\x.txt"});
+    Drop({u"C:\\x.txt"});
     EXPECT_EQ(events.size(), 1u);
   }
 }
 
 TEST_F(DropTarget, DestroyedTargetGivesTheFormItsOwnProcedureBack) {
   delete drop;
-  HDROP h = Drop({L"C:\\a.txt"});
+  HDROP h = Drop({u"C:\\a.txt"});
   EXPECT_TRUE(events.empty());
-  EXPECT_TRUE(ShellCalls::finished.empty());
+  EXPECT_TRUE(TShellCalls::finished.empty());
   EXPECT_EQ(formOwn, std::vector<UINT>{WM_DROPFILES});
   DragFinish(h);
 }

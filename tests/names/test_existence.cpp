@@ -1,8 +1,8 @@
 // The existence tests and the drive test on the real file system.
 #include <gtest/gtest.h>
 
+#include "kit/Files.h"
 #include "names/Wow64.h"
-#include "tests/common/TempFolder.h"
 
 namespace tovanel {
 namespace {
@@ -53,10 +53,9 @@ TEST_F(Existence, FilesFoldersAndWhatIsNeither) {
 
 TEST_F(Existence, FileHeldOpenWithoutSharing) {
   const Text file = temp.Path() + u"\\held.txt";
-  HANDLE held = CreateFileW(W(file), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const TFileHandle held = test::HoldFile(file);
+  ASSERT_TRUE(held);
   Expect(file, true, false);
-  CloseHandle(held);
 }
 
 TEST_F(Existence, LinksAreFollowed) {

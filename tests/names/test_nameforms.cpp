@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "kit/Files.h"
 #include "names/NameForms.h"
-#include "tests/common/TempFolder.h"
 
 namespace tovanel {
 namespace {

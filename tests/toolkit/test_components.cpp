@@ -2,10 +2,10 @@
 // load-completion step of a form's description.
 #include <algorithm>
 
-#include "tests/toolkit/ToolkitTesting.h"
+#include "kit/Toolkit.h"
 
 using namespace tovanel;
-using namespace tovanel::testing;
+using namespace tovanel::test;
 
 namespace {
 
@@ -65,7 +65,7 @@ TEST(Components, EachWatcherHearsOfARemovalOnce) {
 }
 
 TEST(Components, DescriptionLoadsEachComponentOnceThenRunsOnCreate) {
-  ErrorRecorder errors;
+  TErrorRecorder errors;
   Log log;
   auto* form = new TTestForm;
   new TProbe(form, u"one", log);

@@ -2,19 +2,19 @@
 // windows that keep their state and their replaced message procedure.
 #include <algorithm>
 
-#include "tests/toolkit/ToolkitTesting.h"
+#include "kit/Toolkit.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/StdCtrls.h"
 
 #include <commctrl.h>
 
 using namespace tovanel;
-using namespace tovanel::testing;
+using namespace tovanel::test;
 
 namespace {
 
 struct Controls : ::testing::Test {
-  ErrorRecorder errors;
+  TErrorRecorder errors;
   // What replaced procedures and handlers record; they outlive the form.
   Log log;
   std::vector<UINT> seenBy[2];

@@ -3,17 +3,17 @@
 #include <functional>
 #include <stdexcept>
 
-#include "tests/toolkit/ToolkitTesting.h"
+#include "kit/Toolkit.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/StdCtrls.h"
 
 using namespace tovanel;
-using namespace tovanel::testing;
+using namespace tovanel::test;
 
 namespace {
 
 struct EventRules : ::testing::Test {
-  ErrorRecorder errors;
+  TErrorRecorder errors;
   Log log;
   TTestForm* form = new TTestForm;
   TRadioGroup* radio = Make<TRadioGroup>(form, form, u"Radio", 8, 8, 280, 100);

@@ -1,11 +1,11 @@
 // Keys typed into a shown form in the foreground, through the message loop
 // with the dialog manager: accelerators, arrows, Tab order and Enter.
-#include "tests/toolkit/ToolkitTesting.h"
+#include "kit/Toolkit.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/StdCtrls.h"
 
 using namespace tovanel;
-using namespace tovanel::testing;
+using namespace tovanel::test;
 
 namespace {
 
@@ -20,8 +20,8 @@ void Press(BYTE vk, bool alt = false) {
   PumpUntil([] { return false; }, 150);
 }
 
-// One shown form for the whole suite: under Wine hiding or destroying a shown
-// window waits for the X server, so it is left to the process's end.
+// One shown form for the whole suite, freed when it ends: under Wine hiding or
+// destroying a shown window waits for the X server.
 struct Keyboard : ::testing::Test {
   static inline TTestForm* form;
   static inline TEdit *edit1, *edit2;
@@ -65,6 +65,10 @@ struct Keyboard : ::testing::Test {
     };
     form->FinishDescription();
     form->Show();
+  }
+  static void TearDownTestSuite() {
+    delete form;
+    form = nullptr;
   }
 
   void SetUp() override {

@@ -1,8 +1,9 @@
 // The list window driven through its controls: how it is made, how entries
 // arrive, the keys and buttons that hand an entry on, drops on either
 // window, and closing and showing it again.
-#include "WindowsTestKit.h"
+#include "kit/Windows.h"
 
+#include "base/TextMeasure.h"
 #include "names/NameForms.h"
 
 using namespace tovanel;
@@ -61,11 +62,13 @@ TEST_F(ListWindow, TakesItsPlaceAndOuterSizeFromTheSettings) {
 // list and its buttons enabled as designed until the first addition.
 TEST_F(ListWindow, AHeldSettingsFileLeavesTheDesignedWindow) {
   WriteSettings("[List]\r\nTop=10\r\n");
-  HANDLE held = CreateFileW(W(SettingsFile()), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  TListForm* l = NewListForm();
-  CloseHandle(held);
-  ASSERT_EQ(Recorded().Errors.size(), 1u);
+  TListForm* l = nullptr;
+  {
+    const TFileHandle held = HoldFile(SettingsFile());
+    ASSERT_TRUE(held);
+    l = NewListForm();
+  }
+  ASSERT_EQ(errors.shown.size(), 1u);
   RECT r = WindowRect(l->Handle()), client{};
   GetClientRect(l->Handle(), &client);
   EXPECT_EQ(r.left, 708);
@@ -78,7 +81,7 @@ TEST_F(ListWindow, AHeldSettingsFileLeavesTheDesignedWindow) {
   l->TBFileClick(l->TBFile);
   l->TBCharClick(l->TBChar);
   l->ListBoxDblClick(l->TBClip);
-  EXPECT_EQ(Recorded().Errors.size(), 1u);
+  EXPECT_EQ(errors.shown.size(), 1u);
   l->Proc_AddList(u"first");
   EXPECT_TRUE(ToolEnabled(l->TBClip));
   EXPECT_FALSE(ToolEnabled(l->TBFile));
@@ -102,15 +105,7 @@ TEST_F(ListWindow, AddsNewestFirstAndSelectsIt) {
 // Wide enough for the widest entry, and never narrower again.
 TEST_F(ListWindow, HorizontalExtentFollowsTheWidestEntry) {
   TListForm* l = NewListForm();
-  auto width = [&](const Text& s) {
-    HDC dc = GetDC(Box(l));
-    HGDIOBJ old = SelectObject(dc, l->ListBox->GetFont());
-    SIZE size{};
-    GetTextExtentPoint32W(dc, W(s), static_cast<int>(s.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(Box(l), dc);
-    return size.cx;
-  };
+  auto width = [&](const Text& s) { return TTextMeasure(Box(l), l->ListBox->GetFont()).Width(s); };
   const Text wide = Text(60, u'W') + u"全角";
   l->Proc_AddList(u"iii");
   LRESULT first = Extent(l);
@@ -128,6 +123,10 @@ TEST_F(ListWindow, HorizontalExtentFollowsTheWidestEntry) {
 TEST_F(ListWindow, TBFileFollowsWhetherTheEntryIsThere) {
   TListForm* l = NewListForm();
   MakeFile(u"c-bare.txt");
+  // Bare names are judged against the current folder; it is put back after.
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  const TScopeExit back([&previous] { SetCurrentDirectoryW(previous); });
   SetCurrentDirectoryW(W(data_.Path()));
   struct Case {
     Text entry;
@@ -142,7 +141,6 @@ TEST_F(ListWindow, TBFileFollowsWhetherTheEntryIsThere) {
     EXPECT_EQ(ToolEnabled(l->TBFile), c.there) << ToUtf8(c.entry);
     EXPECT_TRUE(ToolEnabled(l->TBClip));
   }
-  SetCurrentDirectoryW(L"C:\\");
 }
 
 TEST_F(ListWindow, ArrowKeysMoveTheSelectionAndRefreshTBFile) {
@@ -218,7 +216,7 @@ TEST_F(ListWindow, DropsMakeTheFirstCurrentAndListThemAll) {
     EXPECT_EQ(MainForm->MNowFile, u"C:\\");
     EXPECT_EQ(items.size(), count);
   }
-  EXPECT_TRUE(Recorded().Errors.empty());
+  EXPECT_TRUE(errors.shown.empty());
 }
 
 // Last: the window is shown. Real keys move the selection and Enter sends the
@@ -234,7 +232,7 @@ TEST_F(ListWindow, ClosingSavesThePlaceAndShowingAgainKeepsTheEntries) {
   keybd_event(VK_DOWN, 0, KEYEVENTF_KEYUP, 0);
   keybd_event(VK_RETURN, 0, 0, 0);
   keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
-  EXPECT_TRUE(Pump([] { return ClipboardText() == u"second"; }));
+  EXPECT_TRUE(PumpUntil([] { return ClipboardText() == u"second"; }));
   EXPECT_EQ(l->ListBox->ItemIndex(), 1);
   EXPECT_TRUE(l->Visible());
 
@@ -244,7 +242,7 @@ TEST_F(ListWindow, ClosingSavesThePlaceAndShowingAgainKeepsTheEntries) {
   l->Show();
   EXPECT_EQ(l->ListBox->Items(), (std::vector<Text>{u"third", u"second", u"first"}));
   EXPECT_EQ(l->ListBox->ItemIndex(), 1);
-  EXPECT_TRUE(Recorded().Errors.empty());
+  EXPECT_TRUE(errors.shown.empty());
 }
 
 }  // namespace

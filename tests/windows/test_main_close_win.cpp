@@ -1,25 +1,19 @@
 // Closing the main window: what it writes to the settings file, what it does
 // when the file cannot be written, and the end of the run.
-#include "WindowsTestKit.h"
+#include "kit/Windows.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
 
 namespace {
 
-class MainClose : public ::testing::Test {
+class MainClose : public WindowTest {
  protected:
-  void SetUp() override {
-    StartApplication();
-    UseDataFolder(data_);
-    Recorded() = {};
-  }
   static void CloseBox(TForm* f) { SendMessageW(f->Handle(), WM_CLOSE, 0, 0); }
   static std::string Lines(int top, int left, int item) {
     return "[Main]\r\nTop=" + std::to_string(top) + "\r\nLeft=" + std::to_string(left) + "\r\n\r\n[Select]\r\nItem=" +
            std::to_string(item) + "\r\n\r\n";
   }
-  TTempFolder data_;
 };
 
 // The form written is the selected one, 0 when none is, whatever was stored.
@@ -53,7 +47,7 @@ TEST_F(MainClose, WritesThePlaceAndTheSelectedForm) {
     EXPECT_NE(ini.find("[Main]\r\nTop=-20\r\nLeft=150\r\n\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[Select]\r\nItem=" + std::to_string(c.item) + "\r\n\r\n"), std::string::npos) << ini;
     EXPECT_EQ(f->RadioGroup->ItemIndex(), c.item);
-    EXPECT_TRUE(Recorded().Errors.empty());
+    EXPECT_TRUE(errors.shown.empty());
   }
 }
 
@@ -69,11 +63,11 @@ TEST_F(MainClose, ASettingsFileThatCannotBeWrittenKeepsTheWindowOpen) {
   for (const Text& folder : folders) {
     SCOPED_TRACE(ToUtf8(folder));
     DataFolder = folder;
-    Recorded().Errors.clear();
+    errors.shown.clear();
     CloseBox(f);
-    ASSERT_EQ(Recorded().Errors.size(), 1u);
+    ASSERT_EQ(errors.shown.size(), 1u);
     const Text expected = u"ファイル \"" + folder + u"Tovanel.ini\" を作成できません。";
-    EXPECT_EQ(Recorded().Errors[0].substr(0, expected.size()), expected);
+    EXPECT_EQ(errors.shown[0].Message.substr(0, expected.size()), expected);
     EXPECT_TRUE(f->Visible());
     EXPECT_TRUE(list->Visible());
     EXPECT_FALSE(Application().Terminated());

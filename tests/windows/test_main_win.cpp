@@ -1,7 +1,7 @@
 // The main window driven through its controls: the state it is made in, how
 // a new file is taken and shown, the enabling rules, the conversion and
 // clipboard buttons, and the first show with a path on the command line.
-#include "WindowsTestKit.h"
+#include "kit/Windows.h"
 
 #include "names/NameForms.h"
 
@@ -120,14 +120,14 @@ TEST_F(MainWindow, FirstFileTakesTheStoredForm) {
     WriteSettings(c.ini);
     TMainForm* f = NewMainForm();
     TEvents events(f);
-    Recorded().Keys.clear();
+    keys.strokes.clear();
     f->Proc_NewFile(a_);
     EXPECT_EQ(f->RadioGroup->ItemIndex(), c.selected);
     EXPECT_EQ(f->EditFile->GetText(), *GetNameForm(a_, c.selected < 0 ? 0 : c.selected));
     EXPECT_EQ(f->MNowFile, a_);
     EXPECT_EQ(f->StatusBar->SimpleText(), a_);
     EXPECT_EQ(events.Clicks, c.clicks);
-    EXPECT_EQ(Recorded().Keys, AltDigit(c.selected));
+    EXPECT_EQ(keys.strokes, AltDigit(c.selected));
     ExpectEnabled(FileGroup(f), true);
   }
 }
@@ -152,13 +152,13 @@ TEST_F(MainWindow, LaterFilesKeepTheChosenForm) {
     SendMessageW(f->RadioGroup->ItemHandle(c.form), BM_CLICK, 0, 0);  // the user's choice
     ASSERT_EQ(f->EditFile->GetText(), *GetNameForm(f->MNowFile, c.form));
     TEvents events(f);
-    Recorded().Keys.clear();
+    keys.strokes.clear();
     f->Proc_NewFile(c.file);
     EXPECT_EQ(f->RadioGroup->ItemIndex(), c.form);
     EXPECT_EQ(f->EditFile->GetText(), *GetNameForm(c.file, c.form));
     EXPECT_EQ(events.Clicks, c.clicks);
     EXPECT_EQ(events.FileTexts, c.passedThrough);
-    EXPECT_EQ(Recorded().Keys, AltDigit(c.form));
+    EXPECT_EQ(keys.strokes, AltDigit(c.form));
   }
 }
 
@@ -263,12 +263,12 @@ TEST_F(MainWindow, TabVisitsTheControlsInOrderFromTheSelectedItem) {
 // then shown in form 0 and goes no further.
 TEST_F(MainWindow, AHeldSettingsFileStopsTheHandlerThatReadsIt) {
   WriteSettings("[Main]\r\nTop=50\r\n");
-  HANDLE held = CreateFileW(W(SettingsFile()), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const TFileHandle held = HoldFile(SettingsFile());
+  ASSERT_TRUE(held);
   TMainForm* f = NewMainForm();
   const Text cannotOpen = u"ファイル " + SettingsFile() + u" は開けません。 ";
-  ASSERT_EQ(Recorded().Errors.size(), 1u);
-  EXPECT_EQ(Recorded().Errors[0].substr(0, cannotOpen.size()), cannotOpen);
+  ASSERT_EQ(errors.shown.size(), 1u);
+  EXPECT_EQ(errors.shown[0].Message.substr(0, cannotOpen.size()), cannotOpen);
   EXPECT_EQ(WindowRect(f->Handle()).left, 330);
   EXPECT_EQ(WindowRect(f->Handle()).top, 165);
   ExpectEnabled(FileGroup(f), true);
@@ -278,14 +278,14 @@ TEST_F(MainWindow, AHeldSettingsFileStopsTheHandlerThatReadsIt) {
 
   TListForm* list = NewListForm();
   const std::size_t listed = list->ListBox->Items().size();
-  Recorded() = {};
+  errors.shown.clear();
+  keys.strokes.clear();
   DropFiles(f->Handle(), {a_, b_});
-  EXPECT_EQ(Recorded().Errors.size(), 1u);
+  EXPECT_EQ(errors.shown.size(), 1u);
   EXPECT_EQ(f->MNowFile, a_);
   EXPECT_EQ(f->EditFile->GetText(), *GetNameForm(a_, 0));
   EXPECT_EQ(list->ListBox->Items().size(), listed);
-  EXPECT_TRUE(Recorded().Keys.empty());
-  CloseHandle(held);
+  EXPECT_TRUE(keys.strokes.empty());
 }
 
 // Last: the window is shown for good. The path's long form becomes the
@@ -295,8 +295,10 @@ TEST_F(MainWindow, FirstShowTakesTheCommandLinePath) {
   WriteSettings("[Select]\r\nItem=6\r\n");
   const Text file = data_ / u"Command Line File.txt", typed = data_ / u"command line file.TXT";
   MakeFile(file);
-  TMainForm::CommandLine = [&] { return u"\"prog\" \"" + typed + u"\" ignored.txt"; };
-  TMainForm::SendKey = [](BYTE vk, DWORD flags) { keybd_event(vk, 0, flags, 0); };
+  const TScoped<std::function<Text()>> commandLine(TMainForm::CommandLine,
+                                                   [typed] { return u"\"prog\" \"" + typed + u"\" ignored.txt"; });
+  const TScoped<std::function<void(BYTE, DWORD)>> realKeys(
+      TMainForm::SendKey, [](BYTE vk, DWORD flags) { keybd_event(vk, 0, flags, 0); });
   TMainForm* f = NewMainForm();
   TListForm* list = NewListForm();
   f->Show();
@@ -308,9 +310,8 @@ TEST_F(MainWindow, FirstShowTakesTheCommandLinePath) {
   Pump();
   SetFocus(f->EditChar->Handle());
   f->Proc_NewFile(a_);
-  EXPECT_TRUE(Pump([&] { return GetFocus() == f->RadioGroup->ItemHandle(6); }));
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == f->RadioGroup->ItemHandle(6); }));
   EXPECT_EQ(f->RadioGroup->ItemIndex(), 6);
-  RecordKeys();
 }
 
 }  // namespace

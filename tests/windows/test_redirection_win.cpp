@@ -5,7 +5,7 @@
 // outside it, so the last component stays as dropped. The list's file button
 // asks through the existence tests, which guard themselves. The test's
 // fixture stages the file; the 64-bit build has no redirection at all.
-#include "WindowsTestKit.h"
+#include "kit/Windows.h"
 
 #include "names/NameForms.h"
 #include "names/Wow64.h"
@@ -64,16 +64,15 @@ TEST_F(Redirection, MainWindowDropSeesTheNativeFileAndTheListDropDoesNot) {
   // The file button asks inside the existence tests' own guard.
   EXPECT_TRUE(ToolEnabled(ListForm->TBFile));
   EXPECT_EQ(RedirectionOn(), kUnderWow64);
-  EXPECT_TRUE(Recorded().Errors.empty());
+  EXPECT_TRUE(errors.shown.empty());
 }
 
 TEST_F(Redirection, CommandLinePathComesUpWithItsStoredName) {
-  const auto saved = TMainForm::CommandLine;
-  TMainForm::CommandLine = [] { return u"\"prog\" \"" + kTyped + u"\""; };
+  const TScoped<std::function<Text()>> commandLine(TMainForm::CommandLine,
+                                                   [] { return u"\"prog\" \"" + kTyped + u"\""; });
   TMainForm* f = NewMainForm();
   TListForm* list = NewListForm();
   f->Show();
-  TMainForm::CommandLine = saved;
   EXPECT_EQ(f->MNowFile, stored_);
   EXPECT_EQ(list->ListBox->Items(), std::vector<Text>{stored_});
   EXPECT_EQ(RedirectionOn(), kUnderWow64);
