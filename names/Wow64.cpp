@@ -195,8 +195,8 @@ bool IsFolder(const Text& path) {
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return folder;
   // A link or junction: it counts only when its target can be opened.
-  const TStagedFile target(
-      c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const TStagedFile target(c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return target && folder;
 }
 
