@@ -4,6 +4,7 @@
 
 #include "app/DataFolder.h"
 #include "kit/Files.h"
+#include "kit/Scoped.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -18,8 +19,8 @@ TEST(DataFolder, SpecialFolders) {
 }
 
 TEST(DataFolder, CreatesBothLevelsPerUserOrPerMachine) {
+  const TScoped<Text> data(DataFolder), common(CommonDataFolder, Text());
   TTempFolder base;
-  CommonDataFolder.clear();
   for (int run = 0; run < 2; ++run) {  // creating, then finding it there
     ASSERT_TRUE(InitDataFolderAt(base.Path(), u"Tovanel", false));
     EXPECT_EQ(DataFolder, base / u"Orvendel\\Tovanel\\");
@@ -32,6 +33,7 @@ TEST(DataFolder, CreatesBothLevelsPerUserOrPerMachine) {
 }
 
 TEST(DataFolder, FailsWhenAFileStandsInTheWay) {
+  const TScoped<Text> data(DataFolder);
   TTempFolder base;
   ASSERT_TRUE(WriteBytes(base / u"Orvendel", ""));
   EXPECT_FALSE(InitDataFolderAt(base.Path(), u"Tovanel", false));
@@ -44,6 +46,7 @@ TEST(DataFolder, FailsWhenAFileStandsInTheWay) {
 }
 
 TEST(DataFolder, RealApplicationData) {
+  const TScoped<Text> data(DataFolder);
   // A name of its own, so that the program's real data folder is left alone.
   const Text name = u"TovanelTest" + Number(GetCurrentProcessId());
   const Text orvendel = GetSpecialFolderPath(1) + u"\\Orvendel";

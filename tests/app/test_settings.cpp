@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "base/Error.h"
 #include "kit/Files.h"
+#include "kit/Scoped.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -34,7 +35,7 @@ Raised ErrorOf(F&& f) {
 
 TEST(Settings, FirstRunThenRepeatedClosesKeepOneCopyOfEachSection) {
   TTempFolder dir;
-  DataFolder = dir.Path() + u"\\";
+  const TScoped<Text> folder(DataFolder, dir.Path() + u"\\");
   {  // the main window closes, then the list window
     TSettingsFile ini;
     EXPECT_EQ(ini.ReadInteger(u"Main", u"Top", 100), 100);

@@ -1,8 +1,8 @@
 #pragma once
-// The test kit's part for whatever is built of the toolkit: seams set for one
-// scope, message pumping, a recorder in place of the error display, a form
-// whose description the test writes, the forms a test made (freed with it),
-// and pressing, typing and looking at controls.
+// The test kit's part for whatever is built of the toolkit: message pumping,
+// a recorder in place of the error display, a form whose description the
+// test writes, the forms a test made (freed with it), and pressing, typing
+// and looking at controls.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "kit/Scoped.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
@@ -22,21 +23,6 @@ namespace tovanel::test {
 
 using Log = std::vector<std::string>;
 inline std::string Utf8(const Text& s) { return ToUtf8(s); }
-
-// Sets a seam (a replaceable function, a global) for the life of this object
-// and puts back what it held, however the test ends.
-template <class T>
-class TScoped {
- public:
-  TScoped(T& seam, T value) : seam_(seam), saved_(std::exchange(seam, std::move(value))) {}
-  ~TScoped() { seam_ = std::move(saved_); }
-  TScoped(const TScoped&) = delete;
-  TScoped& operator=(const TScoped&) = delete;
-
- private:
-  T& seam_;
-  T saved_;
-};
 
 // Handles messages as they come until `done` holds or `ms` have passed;
 // true when it held.
