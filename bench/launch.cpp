@@ -7,8 +7,10 @@
 //   launch.exe RUNS LABEL=PROGRAM.exe [LABEL=PROGRAM.exe ...]
 //
 // Prints Markdown table rows ("| measure | figure | note |") on stdout, the
-// first program serving as the reference for the others; progress and
-// failures go to stderr. Measures only: it never judges the figures.
+// first program serving as the reference for the others in the notes; then
+// the ratios of the last program, the one measured, to each program before
+// it (its floors, the nearest first), by median and by minimum. Progress and failures go to
+// stderr. Measures only: it never judges the figures.
 #include <windows.h>
 #include <psapi.h>
 
@@ -234,6 +236,22 @@ int wmain(int argc, wchar_t** argv) {
     const std::string vs = isRef ? "" : Fmt("%+.0f KB over the floor", Median(t.peak) - Median(ref.peak));
     std::printf("| peak working set to idle after first paint, %s (median) | %s | %s |\n", Utf8(t.label).c_str(),
                 Fmt("%.0f KB", Median(t.peak)).c_str(), vs.c_str());
+  }
+  // The nearest floor, the one just before the measured program, first.
+  const Target& measured = targets.back();
+  for (auto it = targets.rbegin() + 1; it != targets.rend(); ++it) {
+    const Target& floor = *it;
+    if (floor.painted.empty() || measured.painted.empty()) continue;
+    const std::string pair = Utf8(measured.label) + " / " + Utf8(floor.label);
+    auto row = [&pair](const char* what, const std::vector<double>& a, const std::vector<double>& b,
+                       const char* unit) {
+      std::printf("| %s, %s | %s | %s |\n", what, pair.c_str(),
+                  (Fmt("%.2f × (median), ", Median(a) / Median(b)) + Fmt("%.2f × (min)", Min(a) / Min(b))).c_str(),
+                  (Fmt(unit, Median(a), Median(b)) + " (median), " + Fmt(unit, Min(a), Min(b)) + " (min)").c_str());
+    };
+    row("start-up to first paint", measured.painted, floor.painted, "%.1f / %.1f ms");
+    row("working set at first paint", measured.wsAtPaint, floor.wsAtPaint, "%.0f / %.0f KB");
+    row("peak working set to idle", measured.peak, floor.peak, "%.0f / %.0f KB");
   }
   int failures = 0;
   for (const Target& t : targets) failures += t.failures + (t.painted.empty() ? 1 : 0);
