@@ -1,15 +1,18 @@
 // In-process benchmarks: the eight name forms of a deep and of a long
-// existing path, the four locale conversions of a text of the largest size
-// they accept, and additions to the list window. Works in a fresh folder
-// under %TEMP% (inside the Wine prefix when run under Wine) and removes it
-// at the end; the settings file goes there too, never to the user's.
+// existing path, each against the bare platform calls it needs; the four
+// locale conversions of a text of the largest size they accept; a drop of
+// many files on the main window against its bare platform calls; and
+// additions to the list window. Works in a fresh folder under %TEMP% (inside
+// the Wine prefix when run under Wine) and removes it at the end; the
+// settings file goes there too, never to the user's.
 //
-//   functions.exe [names] [conversions] [list]   (the parts named, or all)
+//   functions.exe [names] [conversions] [drop] [list]   (the parts named, or all)
 //
 // Prints Markdown table rows ("| measure | figure | note |") on stdout and
 // progress on stderr. Measures only: it never judges the figures.
 #include <windows.h>
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -29,13 +32,14 @@
 
 using namespace tovanel;
 
+#include "BareCalls.h"
+#include "CallCount.h"
 #include "Timing.h"
 
 namespace {
 
 using bench::Median;
 using bench::Now;
-
 
 std::string Fmt(const char* format, ...) {
   char buf[512];
@@ -61,20 +65,42 @@ std::string Count(std::size_t n) {
   return s;
 }
 
+std::string Ratio(double a, double b) { return b > 0 ? Fmt("%.2f ×", a / b) : std::string("n/a"); }
+
 void Row(const std::string& measure, const std::string& figure, const std::string& note) {
   std::printf("| %s | %s | %s |\n", measure.c_str(), figure.c_str(), note.c_str());
   std::fflush(stdout);
 }
 
-// Times single calls of several operations in rounds, one call of each per
-// round, so that a burst of load on the machine falls on all of them alike.
-// A few unrecorded rounds come first; then rounds until `rounds` or
-// `budgetMs` have passed (at least `minRounds`). Answers the median and the
-// shortest time of one call of each.
 struct Timing {
   double median, min;
+  std::vector<double> samples;  // in the order taken
 };
 
+Timing Summary(const std::vector<double>& t) { return {Median(t), bench::Min(t), t}; }
+
+// "1.35 × (median), 1.20 × (min)": a over b.
+std::string Ratios(const Timing& a, const Timing& b) {
+  return Ratio(a.median, b.median) + " (median), " + Ratio(a.min, b.min) + " (min)";
+}
+
+// The same for calls timed side by side in every round: the median of the
+// rounds' own ratios, which a change in the machine's load between rounds
+// leaves alone, and the ratio of the shortest times.
+std::string PairedRatios(const Timing& a, const Timing& b) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < std::min(a.samples.size(), b.samples.size()); ++i)
+    if (b.samples[i] > 0) ratios.push_back(a.samples[i] / b.samples[i]);
+  return Fmt("%.2f × (median of pairs), ", Median(ratios)) + Ratio(a.min, b.min) + " (min)";
+}
+
+// Times single calls of several operations in rounds, one call of each per
+// round, so that a burst of load on the machine falls on all of them alike;
+// every other round runs them in reverse order, so that neither of two
+// neighbours always finds the caches left by the other. A few unrecorded
+// rounds come first; then rounds until `rounds` or `budgetMs` have passed
+// (at least `minRounds`). Answers the median and the shortest time of one
+// call of each.
 std::vector<Timing> TimeInRounds(const std::vector<std::function<void()>>& calls, int rounds, double budgetMs,
                                  int minRounds = 15) {
   for (int i = 0; i < 3; ++i)
@@ -82,14 +108,15 @@ std::vector<Timing> TimeInRounds(const std::vector<std::function<void()>>& calls
   std::vector<std::vector<double>> times(calls.size());
   const double start = Now();
   for (int r = 0; r < rounds && (r < minRounds || Now() - start < budgetMs); ++r) {
-    for (std::size_t i = 0; i < calls.size(); ++i) {
+    for (std::size_t k = 0; k < calls.size(); ++k) {
+      const std::size_t i = r % 2 ? calls.size() - 1 - k : k;
       const double t0 = Now();
       calls[i]();
       times[i].push_back(Now() - t0);
     }
   }
   std::vector<Timing> result;
-  for (const auto& t : times) result.push_back({Median(t), t.empty() ? 0 : *std::min_element(t.begin(), t.end())});
+  for (const auto& t : times) result.push_back(Summary(t));
   return result;
 }
 
@@ -173,6 +200,14 @@ const char* const kFormNames[8] = {
     "name with extension, long", "name with extension, short", "bare name, long",        "bare name, short",
 };
 
+// The platform calls that form `index` of path needs: those of its base, the
+// long or the short form; the parts are text work. Answers the base.
+Text BareBase(const Text& path, int index) {
+  static wchar_t out[bench::kPathUnits];
+  const std::size_t n = index % 2 ? bench::BareShortName(W(path), out) : bench::BareLongName(W(path), out);
+  return FromW(out, n);
+}
+
 void BenchNameForms(const Text& base) {
   std::fprintf(stderr, "name forms: creating the paths\n");
   const Text deep = MakeDeepPath(base, 30);
@@ -183,22 +218,51 @@ void BenchNameForms(const Text& base) {
   }
   std::fprintf(stderr, "name forms: %d components (%zu characters); %zu characters (%d components)\n",
                Components(deep), deep.size(), wide.size(), Components(wide));
+  const Text* const paths[] = {&deep, &wide};
+  const std::string pathNames[] = {Fmt("%d-component path", Components(deep)),
+                                   Fmt("%s-character path", Count(wide.size()).c_str())};
+
+  // Which calls each side makes, counted once outside the timing.
+  std::vector<std::string> productCalls, bareCalls;
+  {
+    const bench::TCallCount counting;
+    for (const Text* path : paths)
+      for (int index = 0; index < 8; ++index) {
+        bench::TCallCount::Reset();
+        (void)GetNameForm(*path, index);
+        productCalls.push_back(bench::TCallCount::Made());
+        bench::TCallCount::Reset();
+        (void)BareBase(*path, index);
+        bareCalls.push_back(bench::TCallCount::Made());
+      }
+  }
+
+  // Each form and its platform calls side by side in every round.
   std::vector<std::function<void()>> calls;
-  for (const Text* path : {&deep, &wide})
-    for (int index = 0; index < 8; ++index) calls.push_back([path, index] { (void)GetNameForm(*path, index); });
+  for (const Text* path : paths)
+    for (int index = 0; index < 8; ++index) {
+      calls.push_back([path, index] { (void)GetNameForm(*path, index); });
+      calls.push_back([path, index] { (void)BareBase(*path, index); });
+    }
   std::fprintf(stderr, "name forms: timing\n");
-  const std::vector<Timing> ms = TimeInRounds(calls, 300, 15000);
+  const std::vector<Timing> ms = TimeInRounds(calls, 300, 30000);
   for (int index = 0; index < 8; ++index) {
-    const auto deepForm = GetNameForm(deep, index);
-    const auto wideForm = GetNameForm(wide, index);
-    const Timing& d = ms[static_cast<std::size_t>(index)];
-    const Timing& w = ms[static_cast<std::size_t>(8 + index)];
-    std::string note = Fmt("min %s / %s; result %zu / %s characters", Ms(d.min).c_str(), Ms(w.min).c_str(),
-                           deepForm ? deepForm->size() : 0, Count(wideForm ? wideForm->size() : 0).c_str());
-    if (!deepForm || deepForm->empty() || !wideForm || wideForm->empty()) note += "; an EMPTY result: figure not meaningful";
-    Row(Fmt("name form %d (%s): %d-component path / %s-character path, median per call", index,
-            kFormNames[index], Components(deep), Count(wide.size()).c_str()),
-        Ms(d.median) + " / " + Ms(w.median), note);
+    for (std::size_t p = 0; p < 2; ++p) {
+      const Text& path = *paths[p];
+      const std::size_t k = p * 8 + static_cast<std::size_t>(index);
+      const Timing& product = ms[2 * k];
+      const Timing& bare = ms[2 * k + 1];
+      const auto form = GetNameForm(path, index);
+      const bool same = (index % 2 ? GetShortName(path) : GetLongName(path)) == BareBase(path, index);
+      std::string note = Fmt("%s / %s (median), %s / %s (min); calls %s / %s; result %s characters%s",
+                             Ms(product.median).c_str(), Ms(bare.median).c_str(), Ms(product.min).c_str(),
+                             Ms(bare.min).c_str(), productCalls[k].c_str(), bareCalls[k].c_str(),
+                             Count(form ? form->size() : 0).c_str(),
+                             same ? ", base the same" : "; the platform calls gave ANOTHER base");
+      if (!form || form->empty()) note += "; an EMPTY result: figure not meaningful";
+      Row(Fmt("name form %d (%s), %s: product / platform calls", index, kFormNames[index], pathNames[p].c_str()),
+          PairedRatios(product, bare), note);
+    }
   }
 }
 
@@ -240,9 +304,8 @@ void BenchConversions() {
 
 // Paths as a drop would bring them: long forms of existing files, 100 to a
 // folder, names of varying length.
-std::vector<Text> MakeListPaths(const Text& base, int count) {
+std::vector<Text> MakeListPaths(const Text& root, int count) {
   std::vector<Text> paths;
-  const Text root = base + u"\\list";
   MakeFolder(root);
   const char16_t* const kinds[] = {u"見積書", u"Meeting notes", u"請求書_株式会社サンプル", u"IMG", u"議事録 第"};
   const char16_t* const exts[] = {u".xlsx", u".docx", u".pdf", u".jpg", u".txt"};
@@ -259,26 +322,184 @@ std::vector<Text> MakeListPaths(const Text& base, int count) {
   return paths;
 }
 
+// The application as start-up makes it, with its settings in the temporary
+// folder and a command line that names no file; the windows are made by
+// each part.
+TApplication& StartApplication(const Text& base) {
+  static const bool started = [&base] {
+    DataFolder = base + u"\\data\\";
+    MakeFolder(base + u"\\data");
+    TMainForm::CommandLine = [] { return Text(u"functions.exe"); };
+    Application().Initialize();
+    InitWow64();
+    return true;
+  }();
+  (void)started;
+  return Application();
+}
+
+void MakeWindows(TApplication& app) {
+  MainForm = new TMainForm(&app);
+  app.MainForm = MainForm;
+  ListForm = new TListForm(&app);
+}
+
+void FreeWindows(TApplication& app) {
+  app.MainForm = nullptr;
+  delete ListForm;  // the main window owns it
+  ListForm = nullptr;
+  delete MainForm;
+  MainForm = nullptr;
+}
+
+// Handles what is waiting and what arrives within `ms`.
+void PumpFor(TApplication& app, double ms) {
+  const double end = Now() + ms;
+  do {
+    app.ProcessMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (Now() < end);
+}
+
+// An HDROP as the shell builds it: DROPFILES, wide names, each ended by a
+// NUL and the list by one more. Whoever handles the drop frees it.
+HDROP MakeDrop(const std::vector<Text>& names) {
+  std::size_t units = 2;
+  for (const Text& n : names) units += n.size() + 1;
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + units * sizeof(wchar_t));
+  if (!h) return nullptr;
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(h));
+  *drop = DROPFILES{sizeof(DROPFILES), {12, 34}, FALSE, TRUE};
+  auto* p = reinterpret_cast<char16_t*>(drop + 1);
+  for (const Text& n : names) p = std::copy(n.begin(), n.end(), p) + 1;
+  GlobalUnlock(h);
+  return static_cast<HDROP>(h);
+}
+
+constexpr int kDropFiles = 2000;
+constexpr int kDropRounds = 5;
+
+// A drop of kDropFiles existing files on the shown main window, timed from
+// the WM_DROPFILES message's dispatch to the end of its handler, each time
+// into fresh windows; beside it the product's own long forms and existence
+// checks without the windows, and the bare platform calls of the drop.
+void BenchDrop(const Text& base) {
+  std::fprintf(stderr, "drop: creating %d files\n", kDropFiles);
+  const std::vector<Text> paths = MakeListPaths(base + u"\\drop", kDropFiles);
+  if (paths.empty()) {
+    Row("drop", "could not create the test files", Fmt("error %lu", GetLastError()));
+    return;
+  }
+  TApplication& app = StartApplication(base);
+  const bool wow64 = bench::BareWow64();
+  std::size_t listed = 0, thereProduct = 0, thereBare = 0;
+  bool expected = true;  // the windows show what the drop should leave
+
+  auto product = [&] {
+    MakeWindows(app);
+    MainForm->Show();
+    PumpFor(app, 300);  // first paint and whatever showing queued
+    const HWND target = MainForm->Handle();
+    PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    double ms = 0;
+    MSG msg;
+    if (PeekMessageW(&msg, target, WM_DROPFILES, WM_DROPFILES, PM_REMOVE)) {
+      const double t0 = Now();
+      DispatchMessageW(&msg);
+      ms = Now() - t0;
+    }
+    const auto& items = ListForm->ListBox->Items();
+    listed = items.size();
+    expected = expected && listed == paths.size() && items.front() == GetLongName(paths.back()) &&
+               MainForm->MNowFile == GetLongName(paths.front());
+    PumpFor(app, 100);  // the key strokes the drop queued
+    FreeWindows(app);
+    // Freeing a shown window goes on in the X server for a while; the next
+    // measure should not share the machine with it.
+    PumpFor(app, 1000);
+    return ms;
+  };
+  auto services = [&] {
+    std::size_t there = 0;
+    const double t0 = Now();
+    {
+      RedirectionGuard guard;
+      for (const Text& p : paths) {
+        const Text l = GetLongName(p);
+        there += FileThere(l) || DirectoryThere(l);
+      }
+    }
+    const double ms = Now() - t0;
+    thereProduct = there;
+    return ms;
+  };
+  auto bare = [&] {
+    const HDROP drop = MakeDrop(paths);
+    const double t0 = Now();
+    thereBare = bench::BareDrop(drop, wow64);
+    return Now() - t0;
+  };
+
+  // The two shorter measures twice a round, so that their medians rest on
+  // as many samples as the product's long one smooths over.
+  std::vector<double> tProduct, tServices, tBare;
+  double lastServices = 0, lastBare = 0;
+  for (int round = 0; round <= kDropRounds; ++round) {
+    const bool record = round > 0;  // the first warms the file cache and the window classes
+    auto shorter = [&] {
+      for (int i = 0; i < 2; ++i) {
+        double s, b;
+        if (i) {
+          b = bare();
+          s = services();
+        } else {
+          s = services();
+          b = bare();
+        }
+        lastServices = s;
+        lastBare = b;
+        if (!record) continue;
+        tServices.push_back(s);
+        tBare.push_back(b);
+      }
+    };
+    if (round % 2) shorter();
+    const double p = product();
+    if (record) tProduct.push_back(p);
+    if (round % 2 == 0) shorter();
+    std::fprintf(stderr, "drop: round %d of %d%s: %s; the last long forms and checks %s, bare %s\n", round + 1,
+                 kDropRounds + 1, record ? "" : " (unrecorded)", Ms(p).c_str(), Ms(lastServices).c_str(),
+                 Ms(lastBare).c_str());
+  }
+  const Timing dropped = Summary(tProduct), alone = Summary(tServices), floor = Summary(tBare);
+  const std::string count = Count(paths.size());
+  std::string note = Fmt("%s / %s (median), %s / %s (min), %d drops; %s entries listed%s", Ms(dropped.median).c_str(),
+                         Ms(floor.median).c_str(), Ms(dropped.min).c_str(), Ms(floor.min).c_str(), kDropRounds,
+                         Count(listed).c_str(), expected ? "" : "; the windows did NOT show the expected result");
+  Row(Fmt("drop of %s existing files on the main window, message to end of handler: product / platform calls",
+          count.c_str()),
+      Ratios(dropped, floor), note);
+  Row(Fmt("drop: the product's %s long forms and existence checks alone, without the windows / platform calls",
+          count.c_str()),
+      Ratios(alone, floor),
+      Fmt("%s / %s (median), %s / %s (min); found %s / %s of %s", Ms(alone.median).c_str(), Ms(floor.median).c_str(),
+          Ms(alone.min).c_str(), Ms(floor.min).c_str(), Count(thereProduct).c_str(), Count(thereBare).c_str(),
+          count.c_str()));
+}
+
 void BenchList(const Text& base) {
   const int kCheckpoints[] = {1000, 10000};
   const int total = kCheckpoints[1];
+  constexpr std::size_t kStretch = 100;  // additions compared at the start and at the end
   std::fprintf(stderr, "list: creating %d files\n", total);
-  const std::vector<Text> paths = MakeListPaths(base, total);
+  const std::vector<Text> paths = MakeListPaths(base + u"\\list", total);
   if (paths.empty()) {
     Row("Proc_AddList", "could not create the test files", Fmt("error %lu", GetLastError()));
     return;
   }
 
-  // The application as the program builds it, with its settings in the
-  // temporary folder.
-  DataFolder = base + u"\\data\\";
-  MakeFolder(base + u"\\data");
-  TApplication& app = Application();
-  app.Initialize();
-  MainForm = new TMainForm(&app);
-  app.MainForm = MainForm;
-  ListForm = new TListForm(&app);
-  InitWow64();
+  TApplication& app = StartApplication(base);
+  MakeWindows(app);
   app.ProcessMessages();
 
   const SIZE_T ws0 = WorkingSet();
@@ -297,22 +518,28 @@ void BenchList(const Text& base) {
       }
     }
     const double elapsed = Now() - start;
-    const std::vector<double> last(each.end() - 100, each.end());
+    const std::vector<double> last(each.end() - kStretch, each.end());
     const double growthKb = (static_cast<double>(WorkingSet()) - static_cast<double>(ws0)) / 1024.0;
     std::fprintf(stderr, "\n");
     Row(Fmt("Proc_AddList: %s realistic paths into the list, total", Count(static_cast<std::size_t>(checkpoint)).c_str()),
         Ms(elapsed),
-        Fmt("%s per addition at the end (median of the last 100); working set %+.0f KB",
-            Ms(Median(last)).c_str(), growthKb));
+        Fmt("%s per addition at the end (median of the last %zu); working set %+.0f KB", Ms(Median(last)).c_str(),
+            kStretch, growthKb));
   }
+  const double first = Median(std::vector<double>(each.begin(), each.begin() + kStretch));
+  const double last = Median(std::vector<double>(each.end() - kStretch, each.end()));
+  Row(Fmt("Proc_AddList: additions %s-%s / additions 1-%zu, median per addition", Count(each.size() - kStretch + 1).c_str(),
+          Count(each.size()).c_str(), kStretch),
+      Ratio(last, first), Ms(last) + " / " + Ms(first));
   const auto& items = ListForm->ListBox->Items();
   if (items.size() != paths.size() || items.front() != paths.back())
     std::fprintf(stderr, "list: unexpected content (%zu entries)\n", items.size());
+  FreeWindows(app);
 }
 
 }  // namespace
 
-// functions.exe [names] [conversions] [list]: the parts named, or all.
+// functions.exe [names] [conversions] [drop] [list]: the parts named, or all.
 int wmain(int argc, wchar_t** argv) {
   auto wanted = [&](const wchar_t* part) {
     if (argc < 2) return true;
@@ -333,6 +560,7 @@ int wmain(int argc, wchar_t** argv) {
 
   if (wanted(L"names")) BenchNameForms(base);
   if (wanted(L"conversions")) BenchConversions();
+  if (wanted(L"drop")) BenchDrop(base);
   if (wanted(L"list")) BenchList(base);
 
   RemoveTree(base);
