@@ -18,6 +18,8 @@
 //                                 replaced is selected again
 //   TFindHandle                   FindFirstFileW, FindFirstFileExW: FindClose
 //   TFileHandle                   CreateFileW: CloseHandle
+//   TProcessHandle                OpenProcess, CreateProcessW's process and
+//                                 thread: CloseHandle
 //   TModule                       LoadLibraryW: FreeLibrary
 #include <utility>
 
@@ -113,6 +115,14 @@ struct TFileTraits {
   static void Close(Handle h) { CloseHandle(h); }
 };
 using TFileHandle = TUnique<TFileTraits>;
+
+// Unlike a file's, a process's or thread's handle is null when there is none.
+struct TProcessTraits {
+  using Handle = HANDLE;
+  static Handle None() { return nullptr; }
+  static void Close(Handle h) { CloseHandle(h); }
+};
+using TProcessHandle = TUnique<TProcessTraits>;
 
 struct TModuleTraits {
   using Handle = HMODULE;
