@@ -3,9 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/DataFolder.h"
+#include "app/SettingsSave.h"
 #include "base/Error.h"
 #include "base/Handles.h"
 
@@ -63,18 +67,34 @@ std::string AnsiEncode(TextView text) {
   throw Error(u"ファイル \"" + path + u"\" を作成できません。" + SystemErrorText(code), code);
 }
 
-std::string ReadWholeFile(const Text& path) {
-  const TFileHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) {
-    DWORD code = GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME) return {};
-    // A folder where the file should be is no settings file; writing will say so.
-    DWORD attributes = GetFileAttributesW(W(path));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
-    ThrowOpenError(path, code);
-  }
-  std::string data;
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+              kErrorLockViolation == ERROR_LOCK_VIOLATION &&
+              kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED &&
+              kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+              kErrorUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+
+// Where a path's last component begins.
+std::size_t NameStart(const Text& path) {
+  const std::size_t slash = path.find_last_of(u"\\/");
+  return slash == Text::npos ? 0 : slash + 1;
+}
+
+DWORD Retried(const std::function<std::uint32_t()>& attempt) {
+  return RetryWhileBusy(attempt, [](unsigned ms) { Sleep(ms); });
+}
+
+bool Exists(const Text& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolder(const Text& path) {
+  const DWORD attributes = GetFileAttributesW(W(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DWORD ReadOnce(const Text& path, std::string& data) {
+  data.clear();
+  const TFileHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return GetLastError();
   LARGE_INTEGER size{};
   if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
     data.reserve(static_cast<std::size_t>(size.QuadPart));
@@ -83,11 +103,121 @@ std::string ReadWholeFile(const Text& path) {
     std::size_t old = data.size();
     data.resize(old + kChunk);
     DWORD got = 0;
-    if (!ReadFile(file.Get(), &data[old], kChunk, &got, nullptr)) ThrowOpenError(path, GetLastError());
+    if (!ReadFile(file.Get(), &data[old], kChunk, &got, nullptr)) return GetLastError();
     data.resize(old + got);
-    if (got == 0) break;
+    if (got == 0) return 0;
   }
+}
+
+std::string ReadWholeFile(const Text& path) {
+  // A folder where the file should be is no settings file; writing will say so.
+  if (IsFolder(path)) return {};
+  std::string data;
+  const DWORD code = Retried([&] { return ReadOnce(path, data); });
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME) return {};
+  if (code) ThrowOpenError(path, code);
   return data;
+}
+
+// The file that is there must be one that could be written in place: a
+// read-only file or a folder is reported, not silently replaced (ReplaceFileW
+// under Wine puts a file in a folder's place).
+DWORD CheckWritable(const Text& path) {
+  const DWORD attributes = GetFileAttributesW(W(path));
+  // An administrator may open a read-only file anyway; the attribute still says no.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+    return ERROR_ACCESS_DENIED;
+  const DWORD code = Retried([&]() -> std::uint32_t {
+    const TFileHandle existing(CreateFileW(W(path), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return existing ? 0 : GetLastError();
+  });
+  return code == ERROR_FILE_NOT_FOUND ? 0 : code;
+}
+
+DWORD WriteFlushed(const Text& temp, const std::string& bytes) {
+  const TFileHandle file(
+      CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30));
+    DWORD wrote = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, want, &wrote, nullptr)) return GetLastError();
+    if (wrote == 0) return ERROR_WRITE_FAULT;
+    done += wrote;
+  }
+  // On disk before it takes the old file's place, so a crash cannot leave an
+  // empty settings file behind.
+  return FlushFileBuffers(file.Get()) ? 0 : GetLastError();
+}
+
+// One save's files beside the settings file.
+struct TSaveFiles {
+  Text NewContent, OldFile;
+  TSaveFiles(const Text& path, DWORD processId) {
+    const std::size_t name = NameStart(path);
+    const Text folder = path.substr(0, name);
+    NewContent = folder + SaveFileName(TextView(path).substr(name), processId, TSaveFile::NewContent);
+    OldFile = folder + SaveFileName(TextView(path).substr(name), processId, TSaveFile::OldFile);
+  }
+};
+
+// ReplaceFileW keeps the replaced file's attributes and security, which a
+// rename would not; with no file there yet, a plain move. The old file goes
+// to a name of our own while it is replaced: the platform renames it away
+// before it moves the new one in (Wine otherwise picks a name of its own, and
+// leaves that file behind when its first rename fails), so for a moment only
+// that name holds it. A file gone meanwhile (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+// leaves none there) is moved into place at the next attempt.
+DWORD PutInPlace(const Text& path, const TSaveFiles& save) {
+  if (Exists(path)) {
+    if (ReplaceFileW(W(path), W(save.NewContent), W(save.OldFile), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+      return 0;
+    if (const DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) return code;
+  }
+  return MoveFileExW(W(save.NewContent), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
+                                                                                                      : GetLastError();
+}
+
+// What a save that did not finish leaves: the old file, when the save had
+// moved it away, goes back into its place (without replacing a file that is
+// there again, which is newer), and the new content goes. The old file is
+// removed only once a settings file stands in its place.
+void UndoSave(const Text& path, const TSaveFiles& save) {
+  if (!Exists(path)) MoveFileExW(W(save.OldFile), W(path), MOVEFILE_WRITE_THROUGH);
+  if (Exists(path)) DeleteFileW(W(save.OldFile));
+  DeleteFileW(W(save.NewContent));
+}
+
+// Doubt counts as running: a file kept is only a file too many, one taken
+// from under a live copy would fail its save.
+bool ProcessRuns(DWORD id) {
+  const TProcessHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;  // no process has this id
+  // An ended process keeps its id while anyone holds a handle to it.
+  return WaitForSingleObject(process.Get(), 0) != WAIT_OBJECT_0;
+}
+
+// A save whose process was killed, or whose machine stopped, before it
+// finished leaves its files behind. Only the process whose id they carry
+// writes them, so those of a process that no longer runs are nobody's.
+void FinishAbandonedSaves(const Text& path) {
+  const std::size_t name = NameStart(path);
+  std::vector<DWORD> owners;
+  WIN32_FIND_DATAW found;
+  if (const TFindHandle find(FindFirstFileW(W(path + u".*"), &found)); find) {
+    do {
+      const std::optional<TSaveFileOf> of = SaveFileOf(TextView(path).substr(name), FromW(found.cFileName));
+      if (of && of->processId != GetCurrentProcessId() &&
+          std::find(owners.begin(), owners.end(), of->processId) == owners.end())
+        owners.push_back(of->processId);
+    } while (FindNextFileW(find.Get(), &found));
+  }
+  for (DWORD owner : owners) {
+    if (!ProcessRuns(owner)) UndoSave(path, TSaveFiles(path, owner));
+  }
 }
 
 }  // namespace
@@ -98,54 +228,24 @@ TAnsiCodec SystemAnsiCodec() { return {AnsiDecode, AnsiEncode}; }
 
 TSettingsFile::TSettingsFile() : TSettingsFile(SettingsFilePath()) {}
 
-TSettingsFile::TSettingsFile(Text path) : path_(std::move(path)), ini_(ReadWholeFile(path_), SystemAnsiCodec()) {}
+TSettingsFile::TSettingsFile(Text path) : path_(std::move(path)) {
+  // Before reading: a dead copy may have left the file under its old name.
+  FinishAbandonedSaves(path_);
+  ini_ = TIniFile(ReadWholeFile(path_), SystemAnsiCodec());
+}
 
 void TSettingsFile::UpdateFile() {
+  FinishAbandonedSaves(path_);
   const std::string bytes = ini_.Serialize();
-  // The file that is there must be one that could be written in place: a
-  // read-only file or a folder is reported, not silently replaced.
-  {
-    const TFileHandle existing(CreateFileW(W(path_), GENERIC_WRITE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!existing) {
-      DWORD code = GetLastError();
-      if (code != ERROR_FILE_NOT_FOUND) ThrowCreateError(path_, code);
-    } else if (DWORD attributes = GetFileAttributesW(W(path_));
-               attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-      // An administrator may open it anyway; the attribute still says no.
-      ThrowCreateError(path_, ERROR_ACCESS_DENIED);
-    }
-  }
-  // One temporary name per process, so that two running copies never write
-  // into the same temporary file.
-  std::string pid = std::to_string(GetCurrentProcessId());
-  const Text temp = path_ + u"." + Text(pid.begin(), pid.end()) + u".tmp";
+  if (const DWORD code = CheckWritable(path_)) ThrowCreateError(path_, code);
 
-  TFileHandle file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) ThrowCreateError(path_, GetLastError());
-  auto fail = [&](DWORD code) {
-    file.Reset();
-    DeleteFileW(W(temp));
-    ThrowCreateError(path_, code);
-  };
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30));
-    DWORD wrote = 0;
-    if (!WriteFile(file.Get(), bytes.data() + done, want, &wrote, nullptr)) fail(GetLastError());
-    if (wrote == 0) fail(ERROR_WRITE_FAULT);
-    done += wrote;
-  }
-  // On disk before it takes the old file's place, so a crash cannot leave an
-  // empty settings file behind.
-  if (!FlushFileBuffers(file.Get())) fail(GetLastError());
-  file.Reset();
-  if (!MoveFileExW(W(temp), W(path_), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DWORD code = GetLastError();
-    DeleteFileW(W(temp));
-    ThrowCreateError(path_, code);
-  }
+  const TSaveFiles save(path_, GetCurrentProcessId());
+  // A save that fails leaves the file as it was, and nothing beside it.
+  TScopeExit undo([&] { UndoSave(path_, save); });
+  if (const DWORD code = WriteFlushed(save.NewContent, bytes)) ThrowCreateError(path_, code);
+  if (const DWORD code = Retried([&] { return PutInPlace(path_, save); })) ThrowCreateError(path_, code);
+  undo.Dismiss();
+  DeleteFileW(W(save.OldFile));
 }
 
 }  // namespace tovanel

@@ -18,8 +18,10 @@ class TSettingsFile {
   // The program's settings file.
   TSettingsFile();
   // Reads the whole file; a missing file (or a folder in its place) starts
-  // empty. Throws Error "ファイル %s は開けません。 %s " when the file exists
-  // but cannot be read.
+  // empty. First finishes what saves of copies that died left beside it (see
+  // UpdateFile). A file that another program holds is waited for briefly
+  // (RetryWhileBusy). Throws Error "ファイル %s は開けません。 %s " when the
+  // file exists but cannot be read.
   explicit TSettingsFile(Text path);
 
   const Text& FileName() const { return path_; }
@@ -27,9 +29,13 @@ class TSettingsFile {
   int ReadInteger(TextView section, TextView key, int def) const { return ini_.ReadInteger(section, key, def); }
   void WriteInteger(TextView section, TextView key, int value) { ini_.WriteInteger(section, key, value); }
 
-  // Writes the whole content back through a temporary file in the same folder,
-  // so a failed write leaves the old file as it was. Throws Error
-  // "ファイル "%s" を作成できません。%s" when that fails.
+  // Writes the whole content back through a file of its own in the same
+  // folder that then replaces the file, keeping its attributes and security,
+  // so a failed write leaves the old file as it was. A busy file is waited
+  // for briefly. A save leaves nothing beside the file: the files of saves
+  // whose copy died meanwhile are removed, and the old file put back if one
+  // had moved it away. Throws Error "ファイル "%s" を作成できません。%s" when the
+  // save fails, with the file as it was and nothing beside it.
   void UpdateFile();
 
  private:

@@ -1,0 +1,202 @@
+// The settings file shared with other programs and other copies: a file held
+// for a moment is waited for, one held for long is reported, and temporary
+// files that dead copies left behind go at the next save.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <thread>
+
+#include "app/Settings.h"
+#include "app/SettingsSave.h"
+#include "base/Error.h"
+#include "kit/Files.h"
+
+using namespace tovanel;
+using namespace tovanel::test;
+
+namespace {
+
+const std::string kOld = "[Main]\r\nTop=1\r\n\r\n";
+const std::string kNew = "[Main]\r\nTop=2\r\n\r\n";
+
+// Holds the file as another program would, from another thread, and lets it
+// go after `ms`.
+class THeldFile {
+ public:
+  THeldFile(const Text& path, DWORD access, DWORD share, DWORD ms)
+      : file_(CreateFileW(W(path), access, share, nullptr, OPEN_EXISTING, 0, nullptr)), release_([this, ms] {
+          Sleep(ms);
+          file_.Reset();
+        }) {}
+  ~THeldFile() { release_.join(); }
+  explicit operator bool() const { return static_cast<bool>(file_); }
+
+ private:
+  TFileHandle file_;
+  std::thread release_;
+};
+
+// How the file is held: without any sharing, as an editor saving it might;
+// read by a program that lets others write but not rename over it; or, the
+// replacing step alone meets it, the name a save moves the old file to while
+// it replaces it.
+struct Hold {
+  const char* name;
+  DWORD access;
+  DWORD share;
+  bool oldFileName;
+};
+const Hold kHolds[] = {{"unshared", GENERIC_READ | GENERIC_WRITE, 0, false},
+                       {"no rename over it", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+                       {"the old file's name", GENERIC_READ | GENERIC_WRITE, 0, true}};
+
+Text OldFileName(const TTempFolder& dir) {
+  return dir / SaveFileName(u"Tovanel.ini", GetCurrentProcessId(), TSaveFile::OldFile);
+}
+
+// The file the hold is on, made first when it is the old file's name.
+Text Staged(const TTempFolder& dir, const Hold& hold) {
+  if (!hold.oldFileName) return dir / u"Tovanel.ini";
+  WriteBytes(OldFileName(dir), "");
+  return OldFileName(dir);
+}
+
+ULONGLONG Since(ULONGLONG start) { return GetTickCount64() - start; }
+
+}  // namespace
+
+TEST(BusySettingsFile, HeldForFiftyMillisecondsIsReadAndSavedWithoutAMessage) {
+  for (const Hold& hold : kHolds) {
+    SCOPED_TRACE(hold.name);
+    TTempFolder dir;
+    const Text path = dir / u"Tovanel.ini";
+    ASSERT_TRUE(WriteBytes(path, kOld));
+    std::optional<TSettingsFile> ini;
+    {
+      const THeldFile held(Staged(dir, hold), hold.access, hold.share, 50);
+      ASSERT_TRUE(held);
+      ASSERT_NO_THROW(ini.emplace(path));
+      EXPECT_EQ(ini->ReadInteger(u"Main", u"Top", 0), 1);
+    }
+    ini->WriteInteger(u"Main", u"Top", 2);
+    {
+      const THeldFile held(Staged(dir, hold), hold.access, hold.share, 50);
+      ASSERT_TRUE(held);
+      ASSERT_NO_THROW(ini->UpdateFile());
+    }
+    EXPECT_EQ(ReadBytes(path), kNew);
+    EXPECT_FALSE(AnyTemporaryFile(dir.Path()));
+    EXPECT_EQ(ReadBytes(OldFileName(dir)), "<missing>") << "the old file left beside it";
+  }
+}
+
+TEST(BusySettingsFile, HeldForTwoSecondsGivesTheMessageAfterABriefWait) {
+  for (const Hold& hold : kHolds) {
+    SCOPED_TRACE(hold.name);
+    TTempFolder dir;
+    const Text path = dir / u"Tovanel.ini";
+    ASSERT_TRUE(WriteBytes(path, kOld));
+    TSettingsFile ini(path);
+    ini.WriteInteger(u"Main", u"Top", 2);
+    {
+      const THeldFile held(Staged(dir, hold), hold.access, hold.share, 2000);
+      ASSERT_TRUE(held);
+      const ULONGLONG start = GetTickCount64();
+      try {
+        ini.UpdateFile();
+        ADD_FAILURE() << "saved into a held file";
+      } catch (const Error& e) {
+        // Which code the platform gives for a refused replacement differs
+        // between systems; any of the busy ones, with its own text.
+        EXPECT_TRUE(IsBusyFileError(e.Code())) << e.Code();
+        EXPECT_EQ(ToUtf8(e.Message()), ToUtf8(u"ファイル \"" + path + u"\" を作成できません。" + SystemText(e.Code())));
+      }
+      // How long the platform's replacing takes to refuse is its own.
+      if (!hold.oldFileName) {
+        EXPECT_GE(Since(start), 190u);
+      }
+      EXPECT_LT(Since(start), 1500u);
+      EXPECT_FALSE(AnyTemporaryFile(dir.Path())) << "the failed save left its temporary file";
+      if (hold.share == 0 && !hold.oldFileName) {
+        const ULONGLONG reading = GetTickCount64();
+        try {
+          TSettingsFile again(path);
+          ADD_FAILURE() << "read a held file";
+        } catch (const Error& e) {
+          EXPECT_EQ(e.Code(), DWORD(ERROR_SHARING_VIOLATION));
+        }
+        EXPECT_GE(Since(reading), 190u);
+      }
+    }
+    EXPECT_EQ(ReadBytes(path), kOld);
+  }
+}
+
+namespace {
+
+// A process of our own, started suspended so that it never runs; ended by
+// End() or when the test is over.
+class TChild {
+ public:
+  TChild() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
+      process_.Reset(pi.hProcess);
+      thread_.Reset(pi.hThread);
+      id_ = pi.dwProcessId;
+    }
+  }
+  ~TChild() { End(); }
+  DWORD Id() const { return id_; }
+  void End() {
+    if (process_ && TerminateProcess(process_.Get(), 0)) WaitForSingleObject(process_.Get(), 10000);
+  }
+  // Its id is free again once nobody holds a handle to it.
+  void Forget() {
+    End();
+    thread_.Reset();
+    process_.Reset();
+  }
+
+ private:
+  TProcessHandle process_, thread_;
+  DWORD id_ = 0;
+};
+
+}  // namespace
+
+TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
+  TTempFolder dir;
+  const Text path = dir / u"Tovanel.ini";
+  TChild running, ended, gone;
+  ASSERT_TRUE(running.Id() && ended.Id() && gone.Id());
+  ended.End();  // its handle still held here, so its id is still taken
+  gone.Forget();
+  auto name = [](DWORD id, TSaveFile kind) { return SaveFileName(u"Tovanel.ini", id, kind); };
+  constexpr auto kNewContent = TSaveFile::NewContent, kOldFile = TSaveFile::OldFile;
+  const Text kept[] = {name(running.Id(), kNewContent), name(running.Id(), kOldFile),
+                       SaveFileName(u"Other.ini", gone.Id(), kNewContent), name(gone.Id(), kNewContent) + u".x",
+                       u"Tovanel.ini.x" + Number(gone.Id()) + u".tmp"};
+  for (const Text& n : kept) ASSERT_TRUE(WriteBytes(dir / n, "kept"));
+  // Killed while it replaced the file: the old file under its save's name.
+  ASSERT_TRUE(WriteBytes(dir / name(gone.Id(), kOldFile), kOld));
+  ASSERT_TRUE(WriteBytes(dir / name(gone.Id(), kNewContent), kNew));
+  ASSERT_TRUE(WriteBytes(dir / name(ended.Id(), kNewContent), "killed while writing"));
+
+  TSettingsFile ini(path);  // finds the old file back in its place
+  EXPECT_EQ(ini.ReadInteger(u"Main", u"Top", 0), 1);
+  EXPECT_EQ(ReadBytes(path), kOld);
+  for (const Text& n : kept) EXPECT_EQ(ReadBytes(dir / n), "kept") << ToUtf8(n);
+  for (const Text& n : {name(gone.Id(), kOldFile), name(gone.Id(), kNewContent), name(ended.Id(), kNewContent)})
+    EXPECT_EQ(ReadBytes(dir / n), "<missing>") << ToUtf8(n);
+
+  running.End();  // and the save after it ends takes its files too: the settings file is there
+  ini.WriteInteger(u"Main", u"Top", 2);
+  ini.UpdateFile();
+  EXPECT_EQ(ReadBytes(path), kNew);
+  for (TSaveFile kind : {kNewContent, kOldFile}) EXPECT_EQ(ReadBytes(dir / name(running.Id(), kind)), "<missing>");
+}
