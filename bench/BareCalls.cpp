@@ -98,21 +98,18 @@ bool BareWow64() {
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-std::size_t BareDrop(HDROP drop, bool wow64) {
+TBareRedirectionOff::TBareRedirectionOff(bool wow64) {
+  switched_ = wow64 && Wow64DisableWow64FsRedirection(&saved_);
+}
+
+TBareRedirectionOff::~TBareRedirectionOff() {
+  if (switched_) Wow64RevertWow64FsRedirection(saved_);
+}
+
+bool BareDroppedName(HDROP drop, UINT index) {
   static wchar_t name[kPathUnits], longName[kPathUnits];
-  const TScopeExit finish([drop] { DragFinish(drop); });
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  PVOID saved = nullptr;
-  const bool switched = wow64 && Wow64DisableWow64FsRedirection(&saved);
-  const TScopeExit revert([switched, saved] {
-    if (switched) Wow64RevertWow64FsRedirection(saved);
-  });
-  std::size_t there = 0;
-  for (UINT i = 0; i < count; ++i) {
-    if (DragQueryFileW(drop, i, name, kPathUnits) == 0) continue;
-    if (BareLongName(name, longName) && (BareFileThere(longName) || BareDirectoryThere(longName))) ++there;
-  }
-  return there;
+  return DragQueryFileW(drop, index, name, kPathUnits) != 0 && BareLongName(name, longName) != 0 &&
+         (BareFileThere(longName) || BareDirectoryThere(longName));
 }
 
 }  // namespace bench

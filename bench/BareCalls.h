@@ -34,10 +34,23 @@ bool BareDirectoryThere(const wchar_t* path);
 // IsWow64Process of this process.
 bool BareWow64();
 
-// A drop on the main window, bare: the names read from the HDROP, and with
-// redirection switched off once where wow64 holds, each name's long form and
-// its existence checks (the folder check only for what is not a file); then
-// the HDROP is given back as DragFinish does. Answers how many names exist.
-std::size_t BareDrop(HDROP drop, bool wow64);
+// Redirection switched off while it lives, where wow64 holds: a drop on the
+// main window makes its long forms and checks with it off.
+class TBareRedirectionOff {
+ public:
+  explicit TBareRedirectionOff(bool wow64);
+  ~TBareRedirectionOff();
+  TBareRedirectionOff(const TBareRedirectionOff&) = delete;
+  TBareRedirectionOff& operator=(const TBareRedirectionOff&) = delete;
+
+ private:
+  bool switched_ = false;
+  PVOID saved_ = nullptr;
+};
+
+// The bare work of one dropped name: read from the HDROP, its long form and
+// its existence checks (the folder check only for what is not a file).
+// Answers whether it exists.
+bool BareDroppedName(HDROP drop, UINT index);
 
 }  // namespace bench

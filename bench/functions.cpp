@@ -79,14 +79,10 @@ struct Timing {
 
 Timing Summary(const std::vector<double>& t) { return {Median(t), bench::Min(t), t}; }
 
-// "1.35 × (median), 1.20 × (min)": a over b.
-std::string Ratios(const Timing& a, const Timing& b) {
-  return Ratio(a.median, b.median) + " (median), " + Ratio(a.min, b.min) + " (min)";
-}
-
-// The same for calls timed side by side in every round: the median of the
-// rounds' own ratios, which a change in the machine's load between rounds
-// leaves alone, and the ratio of the shortest times.
+// "1.35 × (median of pairs), 1.20 × (min)", a over b, for measures taken
+// side by side in every round: the median of the rounds' own ratios, which
+// a change in the machine's load between rounds leaves alone, and the ratio
+// of the shortest times.
 std::string PairedRatios(const Timing& a, const Timing& b) {
   std::vector<double> ratios;
   for (std::size_t i = 0; i < std::min(a.samples.size(), b.samples.size()); ++i)
@@ -381,8 +377,10 @@ constexpr int kDropRounds = 5;
 
 // A drop of kDropFiles existing files on the shown main window, timed from
 // the WM_DROPFILES message's dispatch to the end of its handler, each time
-// into fresh windows; beside it the product's own long forms and existence
-// checks without the windows, and the bare platform calls of the drop.
+// into fresh windows. Its floor is the bare work of the same drop, measured
+// just before and just after it: bursts of load here last seconds, so the
+// nearest floor says most. In that floor's block the product's own long
+// forms and existence checks run too, name by name beside the bare calls.
 void BenchDrop(const Text& base) {
   std::fprintf(stderr, "drop: creating %d files\n", kDropFiles);
   const std::vector<Text> paths = MakeListPaths(base + u"\\drop", kDropFiles);
@@ -392,7 +390,7 @@ void BenchDrop(const Text& base) {
   }
   TApplication& app = StartApplication(base);
   const bool wow64 = bench::BareWow64();
-  std::size_t listed = 0, thereProduct = 0, thereBare = 0;
+  std::size_t listed = 0;
   bool expected = true;  // the windows show what the drop should leave
 
   auto product = [&] {
@@ -419,72 +417,75 @@ void BenchDrop(const Text& base) {
     PumpFor(app, 1000);
     return ms;
   };
-  auto services = [&] {
-    std::size_t there = 0;
-    const double t0 = Now();
+
+  struct Block {
+    double alone = 0, bare = 0;  // milliseconds, summed over the names
+    std::size_t foundAlone = 0, foundBare = 0;
+  };
+  // The bare drop: the count, each name's bare work, DragFinish; the switch
+  // once around it, as the handler enters the guard once. The product's
+  // long form and checks of each name right beside it, the two taking turns
+  // at going first.
+  auto block = [&] {
+    Block b;
+    const HDROP drop = MakeDrop(paths);
+    double t0 = Now();
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    b.bare += Now() - t0;
     {
-      RedirectionGuard guard;
-      for (const Text& p : paths) {
-        const Text l = GetLongName(p);
-        there += FileThere(l) || DirectoryThere(l);
+      const bench::TBareRedirectionOff off(wow64);
+      const RedirectionGuard guard;
+      for (UINT i = 0; i < count && i < paths.size(); ++i) {
+        for (int side = 0; side < 2; ++side) {
+          t0 = Now();
+          if ((side + i) % 2) {
+            b.foundBare += bench::BareDroppedName(drop, i);
+            b.bare += Now() - t0;
+          } else {
+            const Text l = GetLongName(paths[i]);
+            b.foundAlone += FileThere(l) || DirectoryThere(l);
+            b.alone += Now() - t0;
+          }
+        }
       }
     }
-    const double ms = Now() - t0;
-    thereProduct = there;
-    return ms;
-  };
-  auto bare = [&] {
-    const HDROP drop = MakeDrop(paths);
-    const double t0 = Now();
-    thereBare = bench::BareDrop(drop, wow64);
-    return Now() - t0;
+    t0 = Now();
+    DragFinish(drop);
+    b.bare += Now() - t0;
+    return b;
   };
 
-  // The two shorter measures twice a round, so that their medians rest on
-  // as many samples as the product's long one smooths over.
-  std::vector<double> tProduct, tServices, tBare;
-  double lastServices = 0, lastBare = 0;
+  std::vector<double> dropped, floorOfDrop, alone, bare;
+  Block last;
   for (int round = 0; round <= kDropRounds; ++round) {
-    const bool record = round > 0;  // the first warms the file cache and the window classes
-    auto shorter = [&] {
-      for (int i = 0; i < 2; ++i) {
-        double s, b;
-        if (i) {
-          b = bare();
-          s = services();
-        } else {
-          s = services();
-          b = bare();
-        }
-        lastServices = s;
-        lastBare = b;
-        if (!record) continue;
-        tServices.push_back(s);
-        tBare.push_back(b);
-      }
-    };
-    if (round % 2) shorter();
+    const Block before = block();
     const double p = product();
-    if (record) tProduct.push_back(p);
-    if (round % 2 == 0) shorter();
-    std::fprintf(stderr, "drop: round %d of %d%s: %s; the last long forms and checks %s, bare %s\n", round + 1,
-                 kDropRounds + 1, record ? "" : " (unrecorded)", Ms(p).c_str(), Ms(lastServices).c_str(),
-                 Ms(lastBare).c_str());
+    last = block();
+    std::fprintf(stderr, "drop: round %d of %d%s: %s between floors of %s and %s\n", round + 1, kDropRounds + 1,
+                 round ? "" : " (unrecorded)", Ms(p).c_str(), Ms(before.bare).c_str(), Ms(last.bare).c_str());
+    if (round == 0) continue;  // warms the file cache and the window classes
+    dropped.push_back(p);
+    floorOfDrop.push_back((before.bare + last.bare) / 2);
+    alone.push_back(before.alone);
+    bare.push_back(before.bare);
+    alone.push_back(last.alone);
+    bare.push_back(last.bare);
   }
-  const Timing dropped = Summary(tProduct), alone = Summary(tServices), floor = Summary(tBare);
+  const Timing d = Summary(dropped), f = Summary(floorOfDrop), a = Summary(alone), b = Summary(bare);
   const std::string count = Count(paths.size());
-  std::string note = Fmt("%s / %s (median), %s / %s (min), %d drops; %s entries listed%s", Ms(dropped.median).c_str(),
-                         Ms(floor.median).c_str(), Ms(dropped.min).c_str(), Ms(floor.min).c_str(), kDropRounds,
-                         Count(listed).c_str(), expected ? "" : "; the windows did NOT show the expected result");
   Row(Fmt("drop of %s existing files on the main window, message to end of handler: product / platform calls",
           count.c_str()),
-      Ratios(dropped, floor), note);
+      PairedRatios(d, f),
+      Fmt("%s / %s (median), %s / %s (min), %d drops, each against the mean of the floors before and after it; %s "
+          "entries listed%s",
+          Ms(d.median).c_str(), Ms(f.median).c_str(), Ms(d.min).c_str(), Ms(f.min).c_str(), kDropRounds,
+          Count(listed).c_str(), expected ? "" : "; the windows did NOT show the expected result"));
   Row(Fmt("drop: the product's %s long forms and existence checks alone, without the windows / platform calls",
           count.c_str()),
-      Ratios(alone, floor),
-      Fmt("%s / %s (median), %s / %s (min); found %s / %s of %s", Ms(alone.median).c_str(), Ms(floor.median).c_str(),
-          Ms(alone.min).c_str(), Ms(floor.min).c_str(), Count(thereProduct).c_str(), Count(thereBare).c_str(),
-          count.c_str()));
+      PairedRatios(a, b),
+      Fmt("%s / %s (median), %s / %s (min), %zu blocks, name by name side by side; found %s / %s of %s",
+          Ms(a.median).c_str(), Ms(b.median).c_str(), Ms(a.min).c_str(), Ms(b.min).c_str(), alone.size(),
+          Count(last.foundAlone).c_str(), Count(last.foundBare).c_str(), count.c_str()));
 }
 
 void BenchList(const Text& base) {

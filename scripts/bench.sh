@@ -35,7 +35,7 @@ if [ "${1:-}" != "--measure" ]; then
     quietly cmake --preset $preset
     quietly cmake --build --preset $preset --target Tovanel bench_floor bench_floor_controls bench_launch bench_functions
   done
-  echo "Measuring under Wine and Xvfb: about seven minutes a build"
+  echo "Measuring under Wine and Xvfb: up to ten minutes a build"
   rm -f "$log"
   trap - EXIT
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --measure $presets
