@@ -2,15 +2,12 @@
 
 #include <windows.h>
 
-#include <vector>
 
 #include "base/Handles.h"
 
 namespace tovanel {
 
 namespace {
-
-constexpr DWORD kFirstTry = MAX_PATH;
 
 bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
@@ -32,28 +29,22 @@ std::optional<Text> LookUpStoredName(const Text& path) {
 
 }  // namespace
 
+static_assert(kPathFirstTry == MAX_PATH);
+
 Text GetFullPath(const Text& path) {
-  std::vector<wchar_t> buffer(kFirstTry);
-  // A second answer that still does not fit means the current folder changed
-  // in between; ask again rather than hand back an unwritten buffer.
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    const DWORD n = GetFullPathNameW(W(path), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-    if (n == 0) return Text();
-    if (n < buffer.size()) return FromW(buffer.data(), n);
-    buffer.resize(n);
-  }
-  return Text();
+  return AskForText([&](char16_t* buffer, std::uint32_t size) {
+    return GetFullPathNameW(W(path), size, reinterpret_cast<wchar_t*>(buffer), nullptr);
+  });
 }
 
 Text GetLongName(const Text& path) { return WalkLongName(GetFullPath(path), LookUpStoredName); }
 
+// Each call walks the whole path, so the first is made with room enough for
+// nearly every short form rather than only to learn its size.
 Text GetShortName(const Text& path) {
-  const DWORD needed = GetShortPathNameW(W(path), nullptr, 0);
-  if (needed == 0) return Text();
-  std::vector<wchar_t> buffer(needed);
-  const DWORD n = GetShortPathNameW(W(path), buffer.data(), needed);
-  if (n == 0 || n >= needed) return Text();
-  return FromW(buffer.data(), n);
+  return AskForText([&](char16_t* buffer, std::uint32_t size) {
+    return GetShortPathNameW(W(path), reinterpret_cast<wchar_t*>(buffer), size);
+  });
 }
 
 std::optional<Text> GetNameForm(const Text& path, std::int32_t index) {

@@ -72,4 +72,20 @@ std::optional<Text> SelectNameForm(const Text& path, std::int32_t index, const N
   }
 }
 
+Text AskForText(const TextQuery& query) {
+  // No path is longer than this; a larger answer is no size to allocate.
+  constexpr std::uint32_t kLongestPath = 32768;
+  Text buffer(kPathFirstTry, u'\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const std::uint32_t n = query(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+    if (n == 0 || n > kLongestPath) return Text();
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.assign(n, u'\0');
+  }
+  return Text();
+}
+
 }  // namespace tovanel

@@ -42,4 +42,18 @@ using NameProducer = std::function<Text(const Text& path)>;
 std::optional<Text> SelectNameForm(const Text& path, std::int32_t index, const NameProducer& longName,
                                    const NameProducer& shortName);
 
+// A platform call that writes a text into a buffer of `size` units: it
+// answers the text's length when it fits (terminator excluded), the size it
+// needs when it does not (terminator included), or 0 when it fails.
+using TextQuery = std::function<std::uint32_t(char16_t* buffer, std::uint32_t size)>;
+
+// Room for a whole path of the classic limit, which nearly every path fits.
+inline constexpr std::uint32_t kPathFirstTry = 260;
+
+// The text that query writes, asked once with kPathFirstTry units and again
+// only with the size it says it needs; an answer that grows in between (the
+// file system changed) is asked again, a few times at most. The empty Text
+// when the query fails, or keeps needing more.
+Text AskForText(const TextQuery& query);
+
 }  // namespace tovanel

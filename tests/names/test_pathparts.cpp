@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -136,6 +138,52 @@ TEST(PathParts, NameFormTakesLongOrShortBaseByIndex) {
   // A base the platform could not give makes an empty form, which is still a form.
   const NameProducer none = [](const Text&) { return Text(); };
   for (std::int32_t i = 0; i < 8; ++i) EXPECT_EQ(SelectNameForm(u"C:\\x", i, none, none), std::optional<Text>(Text())) << i;
+}
+
+// A path service as the platform answers it: the text it would write has
+// lengths[k] units at its k-th call (the last one for any later call); a
+// buffer too small gets the size needed, terminator included.
+struct StagedQuery {
+  std::vector<std::size_t> lengths;
+  bool fails = false;
+  std::vector<std::uint32_t> asked;
+
+  static Text TextOf(std::size_t n) {
+    Text t;
+    for (std::size_t i = 0; i < n; ++i) t += static_cast<char16_t>(u'a' + i % 26);
+    return t;
+  }
+  std::uint32_t operator()(char16_t* buffer, std::uint32_t size) {
+    asked.push_back(size);
+    if (fails) return 0;
+    const std::size_t n = lengths[std::min(asked.size(), lengths.size()) - 1];
+    if (n + 1 > size) return static_cast<std::uint32_t>(n + 1);
+    const Text t = TextOf(n);
+    std::copy(t.begin(), t.end(), buffer);
+    buffer[n] = u'\0';
+    return static_cast<std::uint32_t>(n);
+  }
+};
+
+TEST(PathParts, AskForTextAsksAgainOnlyWhenTheFirstBufferIsTooSmall) {
+  struct Case { const char* name; std::vector<std::size_t> lengths; bool fails; std::vector<std::uint32_t> asked; bool empty; };
+  const Case cases[] = {
+      {"short", {12}, false, {260}, false},
+      {"just fits", {259}, false, {260}, false},
+      {"one over", {260}, false, {260, 261}, false},
+      {"two over", {261}, false, {260, 262}, false},
+      {"long", {1000}, false, {260, 1001}, false},
+      {"no text at all", {0}, true, {260}, true},
+      {"grew in between", {300, 400}, false, {260, 301, 401}, false},
+      {"keeps growing", {300, 400, 500, 600, 700}, false, {260, 301, 401, 501}, true},
+      {"an impossible size", {100000}, false, {260}, true},
+  };
+  for (const Case& c : cases) {
+    StagedQuery q{c.lengths, c.fails, {}};
+    const Text got = AskForText(std::ref(q));
+    EXPECT_EQ(q.asked, c.asked) << c.name;
+    EXPECT_EQ(got, c.empty ? Text() : StagedQuery::TextOf(c.lengths.back())) << c.name;
+  }
 }
 
 }  // namespace
