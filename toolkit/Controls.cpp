@@ -66,7 +66,10 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 
 }  // namespace
 
+std::function<UINT(HWND)> WindowDpiSource;
+
 UINT WindowDpi(HWND hwnd) {
+  if (WindowDpiSource) return WindowDpiSource(hwnd);
   // Resolved at run time: older systems lack it.
   static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));

@@ -179,4 +179,8 @@ class TWinControl : public TControl {
 // DPI of the monitor a window is on (96 when the platform cannot say).
 UINT WindowDpi(HWND hwnd);
 
+// Where WindowDpi takes its answer when set: tests stage a move to a monitor
+// of another resolution with it. Empty, the platform answers.
+extern std::function<UINT(HWND)> WindowDpiSource;
+
 }  // namespace tovanel

@@ -57,28 +57,25 @@ void TForm::DescriptionLoaded() {
 void TForm::SetFontName(const Text& face) {
   if (face == FFontName) return;
   FFontName = face;
-  if (FFont) {
-    // Deleted once the windows hold the new one.
-    const TFont old = std::move(FFont);
-    if (FHandle) UpdateBounds();
-  }
+  // The fonts of the old face are deleted once the windows hold the new ones.
+  const auto oldFonts = std::move(FFonts);
+  const auto oldPointFonts = std::move(FPointFonts);
+  FFonts.clear();
+  FPointFonts.clear();
+  if (FHandle && !(oldFonts.empty() && oldPointFonts.empty())) UpdateBounds();
 }
 
 HFONT TForm::FormFont() const {
-  UINT dpi = Dpi();
-  if (!FFont || FFontDpi != dpi) {
-    // Kept until the window goes: its controls may still hold it.
-    if (FFont) FRetiredFonts.push_back(std::move(FFont));
-    LOGFONTW lf{};
-    lf.lfHeight = MulDiv(FontHeight, static_cast<int>(dpi), 96);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = FontCharset;
-    lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(lf.lfFaceName, W(FFontName), LF_FACESIZE);
-    FFont.Reset(CreateFontIndirectW(&lf));
-    FFontDpi = dpi;
-  }
-  return FFont.Get();
+  const UINT dpi = Dpi();
+  for (const auto& f : FFonts)
+    if (f.first == dpi) return f.second.Get();
+  LOGFONTW lf{};
+  lf.lfHeight = MulDiv(FontHeight, static_cast<int>(dpi), 96);
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = FontCharset;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lstrcpynW(lf.lfFaceName, W(FFontName), LF_FACESIZE);
+  return FFonts.emplace_back(dpi, TFont(CreateFontIndirectW(&lf))).second.Get();
 }
 
 HFONT TForm::PointFont(int points) const {

@@ -87,9 +87,9 @@ class TForm : public TWinControl {
   Text FFontName = u"MS Shell Dlg";
   // Fonts go after the window (the destructor destroys it first), since its
   // controls may hold them until then.
-  mutable TFont FFont;
-  mutable std::vector<TFont> FRetiredFonts;
-  mutable UINT FFontDpi = 0;
+  // One font a resolution met (a window that moves between two monitors
+  // uses two), so that moving back and forth makes no new ones.
+  mutable std::vector<std::pair<UINT, TFont>> FFonts;
   mutable std::vector<std::pair<std::pair<int, UINT>, TFont>> FPointFonts;
   HWND FToolTip = nullptr;
   HWND FFocused = nullptr;
