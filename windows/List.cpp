@@ -103,22 +103,37 @@ void TListForm::Proc_AddList(const Text& s) {
   ListBox->SetEnabled(filled);
   ListBox->SetColor(filled ? COLOR_WINDOW : COLOR_BTNFACE);
   ListBox->InsertItem(0, s);
-  {
-    HWND h = ListBox->Handle();
-    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
-    // Redrawing resumes however the measure ends.
-    const TScopeExit redraw([h] {
-      SendMessageW(h, WM_SETREDRAW, TRUE, 0);
-      InvalidateRect(h, nullptr, TRUE);
-    });
-    // One drawing surface and one font for the whole measure.
-    const TTextMeasure measure(h, ListBox->GetFont());
-    long w = 0;
-    for (const Text& item : ListBox->Items()) w = std::max(w, measure.Width(item));
-    ListBox->SetHorizontalExtent(static_cast<int>(std::min<long long>(kExtentPerMeasure * w, INT_MAX)));
-  }
+  MeasureExtent(&ListBox->Items().front());
   ListBox->SetItemIndex(0);
   ListBoxClick(ListBox);
+}
+
+void TListForm::MeasureExtent(const Text* added) {
+  HWND h = ListBox->Handle();
+  SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+  // Redrawing resumes however the measure ends.
+  const TScopeExit redraw([h] {
+    SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h, nullptr, TRUE);
+  });
+  const HFONT font = ListBox->GetFont();
+  // One drawing surface and one font for the whole measure.
+  const TTextMeasure measure(h, font);
+  if (added && font == MMeasuredFont) {
+    MWidest = std::max(MWidest, measure.Width(*added));
+  } else {
+    MWidest = 0;
+    for (const Text& item : ListBox->Items()) MWidest = std::max(MWidest, measure.Width(item));
+    MMeasuredFont = font;
+  }
+  ListBox->SetHorizontalExtent(static_cast<int>(std::min<long long>(kExtentPerMeasure * MWidest, INT_MAX)));
+}
+
+void TListForm::WndProc(TMessage& Message) {
+  TForm::WndProc(Message);
+  // The list has its font for the new resolution now; the extent is still
+  // in the old one's pixels.
+  if (Message.Msg == WM_DPICHANGED && ListBox && ListBox->HandleAllocated() && !ListBox->Items().empty()) MeasureExtent(nullptr);
 }
 
 const Text* TListForm::SelectedEntry() const {

@@ -12,15 +12,15 @@ class TListForm : public TForm {
  public:
   explicit TListForm(TComponent* AOwner);
 
-  TDropDst* DropDst;
-  TToolBar* ToolBar;
-  TToolButton* TBClip;
-  TToolButton* ToolButton2;
-  TToolButton* TBFile;
-  TListBox* ListBox;
-  TToolButton* TBChar;
-  TToolButton* ToolButton5;
-  TToolButton* ToolButton1;
+  TDropDst* DropDst = nullptr;
+  TToolBar* ToolBar = nullptr;
+  TToolButton* TBClip = nullptr;
+  TToolButton* ToolButton2 = nullptr;
+  TToolButton* TBFile = nullptr;
+  TListBox* ListBox = nullptr;
+  TToolButton* TBChar = nullptr;
+  TToolButton* ToolButton5 = nullptr;
+  TToolButton* ToolButton1 = nullptr;
 
   // Inserts s at the top and selects it; the window stays as it is.
   void Proc_AddList(const Text& s);
@@ -34,8 +34,20 @@ class TListForm : public TForm {
   void TBCharClick(TComponent* Sender);
   void DropDstFileDrop(TComponent* Sender, const std::vector<Text>& Files, int X, int Y);
 
+  // A move to a monitor of another resolution measures the entries again.
+  void WndProc(TMessage& Message) override;
+
  private:
   const Text* SelectedEntry() const;
+  // Sets the list's horizontal extent from its widest entry, measuring only
+  // `added` while the list keeps the font the others were measured in, and
+  // every entry when it has another (or no entry is named).
+  void MeasureExtent(const Text* added);
+
+  // The widest entry in MMeasuredFont, in pixels. Entries are never removed,
+  // so it only grows until the font changes.
+  long MWidest = 0;
+  HFONT MMeasuredFont = nullptr;
 };
 
 extern TListForm* ListForm;

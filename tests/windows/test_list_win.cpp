@@ -103,19 +103,44 @@ TEST_F(ListWindow, AddsNewestFirstAndSelectsIt) {
 }
 
 // Wide enough for the widest entry, and never narrower again.
-TEST_F(ListWindow, HorizontalExtentFollowsTheWidestEntry) {
+// The list scrolls sideways twice as far as its widest entry measures in the
+// list's own font: after every addition, measuring only the new entry, and
+// after a move to a monitor of another resolution, which measures them all
+// in the new font. It never shrinks, since entries are never removed.
+TEST_F(ListWindow, HorizontalExtentIsTwiceTheWidestEntryAtEveryResolution) {
   TListForm* l = NewListForm();
-  auto width = [&](const Text& s) { return TTextMeasure(Box(l), l->ListBox->GetFont()).Width(s); };
-  const Text wide = Text(60, u'W') + u"全角";
-  l->Proc_AddList(u"iii");
-  LRESULT first = Extent(l);
-  EXPECT_GE(first, width(u"iii"));
-  l->Proc_AddList(wide);
-  EXPECT_GT(Extent(l), first);
-  EXPECT_GE(Extent(l), width(wide));
-  LRESULT widest = Extent(l);
+  auto remeasured = [&] {
+    const TTextMeasure measure(Box(l), l->ListBox->GetFont());
+    long widest = 0;
+    for (const Text& s : l->ListBox->Items()) widest = std::max(widest, measure.Width(s));
+    return 2 * static_cast<LRESULT>(widest);
+  };
+  UINT dpi = 96;
+  TScoped<std::function<UINT(HWND)>> monitor(WindowDpiSource, [&](HWND) { return dpi; });
+  auto moveTo = [&](UINT to) {
+    dpi = to;
+    RECT r = WindowRect(l->Handle());
+    SendMessageW(l->Handle(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&r));
+  };
+  LRESULT before = 0;
+  for (const Text& s : {Text(u"iii"), Text(60, u'W') + u"全角", Text(u"i"), Text(), Text(10, u'あ')}) {
+    l->Proc_AddList(s);
+    EXPECT_EQ(Extent(l), remeasured()) << ToUtf8(s);
+    EXPECT_GE(Extent(l), before) << ToUtf8(s);
+    before = Extent(l);
+  }
+  const LRESULT at96 = Extent(l);
+  EXPECT_EQ(at96, 2 * TTextMeasure(Box(l), l->ListBox->GetFont()).Width(Text(60, u'W') + u"全角"));
+
+  moveTo(144);
+  EXPECT_EQ(Extent(l), remeasured());
+  EXPECT_GT(Extent(l), at96) << "the extent kept the old resolution's pixels";
+  l->Proc_AddList(Text(70, u'W'));
+  EXPECT_EQ(Extent(l), remeasured());
+  moveTo(96);
+  EXPECT_EQ(Extent(l), remeasured());
   l->Proc_AddList(u"i");
-  EXPECT_EQ(Extent(l), widest);
+  EXPECT_EQ(Extent(l), remeasured());
 }
 
 // TBFile is enabled for an entry that names something on disk, judged as it
