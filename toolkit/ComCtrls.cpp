@@ -1,6 +1,7 @@
 #include "toolkit/ComCtrls.h"
 
 #include <algorithm>
+#include <string>
 
 namespace tovanel {
 
@@ -261,11 +262,67 @@ void TStatusBar::CreateWnd() {
 }
 
 void TStatusBar::SetSimpleText(const Text& value) {
+  if (value == FSimpleText) return;
   FSimpleText = value;
-  if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
+  if (FHandle) {
+    InvalidateRect(FHandle, nullptr, TRUE);
+    // A screen reader that follows the bar reads it again.
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, FHandle, OBJID_CLIENT, CHILDID_SELF);
+  }
 }
 
+namespace {
+
+// Copies text and a terminator into a buffer of `room` units (all of the text
+// when room is unknown); answers the units copied.
+template <class Char>
+std::size_t CopyOut(const std::basic_string<Char>& text, Char* to, std::size_t room) {
+  if (!to || room == 0) return 0;
+  const std::size_t n = std::min(text.size(), room - 1);
+  std::copy_n(text.data(), n, to);
+  to[n] = Char{};
+  return n;
+}
+
+std::string AnsiText(const Text& text) {
+  if (text.empty()) return {};
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
 void TStatusBar::WndProc(TMessage& Message) {
+  // The bar draws its text itself, so the platform holds none: whoever reads
+  // it (another program, a screen reader) is answered here, as a plain text
+  // part (no type flags in the high word).
+  constexpr std::size_t kRoomUnknown = static_cast<std::size_t>(-1);
+  switch (Message.Msg) {
+    case WM_GETTEXTLENGTH:
+      Message.Result = static_cast<LRESULT>(FSimpleText.size());
+      return;
+    case WM_GETTEXT:
+      Message.Result = static_cast<LRESULT>(
+          CopyOut(FSimpleText, reinterpret_cast<char16_t*>(Message.LParam), static_cast<std::size_t>(Message.WParam)));
+      return;
+    case SB_GETTEXTLENGTHW:
+      Message.Result = MAKELONG(static_cast<WORD>(std::min<std::size_t>(FSimpleText.size(), 0xFFFF)), 0);
+      return;
+    case SB_GETTEXTW:
+      Message.Result = MAKELONG(
+          static_cast<WORD>(CopyOut(FSimpleText, reinterpret_cast<char16_t*>(Message.LParam), kRoomUnknown)), 0);
+      return;
+    case SB_GETTEXTLENGTHA:
+      Message.Result = MAKELONG(static_cast<WORD>(std::min<std::size_t>(AnsiText(FSimpleText).size(), 0xFFFF)), 0);
+      return;
+    case SB_GETTEXTA:
+      Message.Result = MAKELONG(
+          static_cast<WORD>(CopyOut(AnsiText(FSimpleText), reinterpret_cast<char*>(Message.LParam), kRoomUnknown)), 0);
+      return;
+  }
   if (Message.Msg == CN_BASE + WM_DRAWITEM) {
     auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
     RECT r = d->rcItem;

@@ -36,6 +36,7 @@ TIMEOUT = 15.0  # seconds for anything the program should do promptly
 DOUBLE_CLICK_TIME = 0.6  # seconds; the platform's default is 0.5
 
 MAIN_TITLE = "Tovanel"
+PROMPT = "ファイルをドラッグ&ドロップしてください｡"
 LIST_TITLE = "Tovanel - リスト"
 FORM_ITEMS = [
     "[&0]名前(長い)", "[&1]名前(短い)",
@@ -182,6 +183,19 @@ class MainView(Window):
     @property
     def edit_char(self):
         return self.control(cls="EDIT", parent=self.char_group)
+
+    @property
+    def status_text(self):
+        """The status bar's text as another program reads it: through the
+        bar's own SB_GETTEXTW (a buffer lent from Tovanel's process) and
+        WM_GETTEXT, which must agree."""
+        bar = self.control(cls="msctls_statusbar32")
+        status = bar["status"]
+        assert status is not None, "the status bar cannot be read"
+        assert status["type"] == 0, f"the status bar reports its text as drawn by its owner: {status}"
+        assert status["length"] == len(status["text"]) == status["got"], status
+        assert bar["text"] == status["text"], f"WM_GETTEXT {bar['text']!r} but SB_GETTEXTW {status['text']!r}"
+        return status["text"]
 
     def file_group_controls(self):
         """The controls that follow the file box's text, with names for messages."""
@@ -629,6 +643,9 @@ class FirstRun(TovanelTest):
         for t in ("クリップボードに送る(&C)", "ファイル名に入力(&F)", "文字種変換に入力(&J)"):
             self.assertFalse(lst.toolbar_button(t)["enabled"], t)
 
+        # The prompt, readable from outside as a screen reader reads it.
+        self.assertEqual(m.status_text, PROMPT)
+
         # Nothing chosen yet: both groups disabled, both boxes empty.
         self.assertEqual(m.checked_form, -1)
         self.assertEqual(m.edit_file["text"], "")
@@ -802,6 +819,7 @@ class Drops(TovanelTest):
         x, y = (m.client[0] + m.client[2]) // 2, (m.client[1] + m.client[3]) // 2
         self.assertTrue(self.d.drop_files([a, b, c], x, y), "the main window takes the drop")
         snap = s.until("the dropped file", lambda s: s.main.edit_file["text"] == self.win(a))
+        self.assertEqual(snap.main.status_text, self.win(a))
         self.assertEqual(snap.main.checked_form, 0)
         self.assertEqual(snap.list.entries, [self.win(c), self.win(b), self.win(a)])
         self.assertEqual(snap.list.selected, 0)

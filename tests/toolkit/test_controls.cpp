@@ -150,6 +150,41 @@ class TNoSuchClass : public TWinControl {
 };
 
 // A window that cannot be made is an error that keeps the platform's reason.
+// The status bar draws its own text, so that "&" shows as it stands; it
+// still answers for that text through its own messages, as another program
+// or a screen reader asks, as a plain part, and after re-creation too.
+TEST_F(Controls, StatusTextIsReadThroughTheBarsOwnMessages) {
+  auto* status = Make<TStatusBar>(form, form, u"Status", 0, 180, 300, 20);
+  const Text prompt = u"ファイルをドラッグ&ドロップしてください｡";
+  status->SetSimpleText(prompt);
+  auto read = [&](const Text& expected) {
+    HWND h = status->Handle();
+    const LRESULT length = SendMessageW(h, SB_GETTEXTLENGTHW, 0, 0);
+    EXPECT_EQ(LOWORD(length), expected.size());
+    EXPECT_EQ(HIWORD(length), 0) << "a part drawn by its owner says nothing of its text";
+    std::vector<wchar_t> buffer(expected.size() + 8, L'#');
+    EXPECT_EQ(LOWORD(SendMessageW(h, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()))), expected.size());
+    EXPECT_EQ(FromW(buffer.data()), expected);
+    EXPECT_EQ(WindowText(h), expected);
+    EXPECT_EQ(GetWindowTextLengthW(h), static_cast<int>(expected.size()));
+    // A buffer too small for it takes what fits, terminated.
+    wchar_t small[4] = {L'#', L'#', L'#', L'#'};
+    EXPECT_EQ(GetWindowTextW(h, small, 4), static_cast<int>(std::min<std::size_t>(expected.size(), 3)));
+    EXPECT_EQ(FromW(small), expected.substr(0, 3));
+    std::vector<char> narrow(expected.size() * 2 + 8, '#');
+    const LRESULT got = SendMessageW(h, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(narrow.data()));
+    EXPECT_EQ(LOWORD(got), LOWORD(SendMessageW(h, SB_GETTEXTLENGTHA, 0, 0)));
+    EXPECT_EQ(std::string(narrow.data()).size(), LOWORD(got));
+  };
+  read(prompt);
+  status->SetSimpleText(u"C:\a&b.txt");
+  read(u"C:\a&b.txt");
+  status->RecreateWnd();
+  read(u"C:\a&b.txt");
+  status->SetSimpleText(u"");
+  read(u"");
+}
+
 TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {
   auto* orphan = new TEdit(form);  // a child window needs a parent
   auto* unknown = new TNoSuchClass(form);
