@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "base/Handles.h"
+#include "toolkit/Accessible.h"
 
 namespace tovanel {
 
@@ -294,9 +295,20 @@ void TWinControl::WndProc(TMessage& Message) {
         FHintShown = FParent->AddToolTip(this, mouse);
       }
       break;
+    case WM_GETOBJECT:
+      // A screen reader asks for the first time: the control's name goes to
+      // the platform's accessibility now, never at start-up.
+      if (!FNameOffered && !AccessibleName.empty() &&
+          static_cast<LONG>(static_cast<DWORD>(Message.LParam)) == OBJID_CLIENT) {
+        FNameOffered = true;
+        FNameGiven = AccessibleNameService.Set && AccessibleNameService.Set(FHandle, AccessibleName);
+      }
+      break;
     case WM_DESTROY:
       FText = GetText();
       FHintShown = false;
+      if (FNameGiven && AccessibleNameService.Clear) AccessibleNameService.Clear(FHandle);
+      FNameOffered = FNameGiven = false;
       break;
   }
   DefaultHandler(Message);

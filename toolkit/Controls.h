@@ -100,6 +100,11 @@ class TWinControl : public TControl {
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetEnabled(bool value) override;
 
+  // What a screen reader announces for a control that shows no caption of
+  // its own (an edit box, a list); empty for none. Given to the platform
+  // when a screen reader first asks for the control (toolkit/Accessible.h).
+  Text AccessibleName;
+
   virtual Text GetText() const;
   // Sets the window text; no handler runs here (controls with a change
   // handler add their own rule).
@@ -171,6 +176,8 @@ class TWinControl : public TControl {
   void AlignOnce();
   bool FAligning = false, FRealign = false;
   bool FHintShown = false;  // the form's tool tip knows this window
+  // The accessible name was offered to the platform, and it took it.
+  bool FNameOffered = false, FNameGiven = false;
   void InsertControl(TControl* c);
   void RemoveControl(TControl* c);
   void ReflectToChild(TMessage& Message, HWND child, UINT cn);

@@ -70,6 +70,8 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   ListBox->SetBounds(0, 44, 288, 227);
   ListBox->Align = TAlign::alClient;
   ListBox->SetHint(u"ダブルクリックまたはEnterでクリップボードに送る");
+  // Announced by the window it fills.
+  ListBox->AccessibleName = FText;
   ListBox->ShowHint = true;
   ListBox->OnClick = [this](TComponent* s) { ListBoxClick(s); };
   ListBox->OnDblClick = [this](TComponent* s) { ListBoxDblClick(s); };

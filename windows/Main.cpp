@@ -106,6 +106,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   RadioGroup->OnClick = [this](TComponent* s) { RadioGroupClick(s); };
   RadioGroup->SetParent(GroupBoxFile);
   EditFile = Make<TEdit>(this, u"EditFile", 2, 104, 620, 20);
+  // Screen readers announce the boxes by the frames they stand in.
+  EditFile->AccessibleName = GroupBoxFile->GetText();
   EditFile->Align = TAlign::alTop;
   EditFile->ReadOnly = true;
   EditFile->MaxLength = 256;
@@ -161,6 +163,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   }
   GroupBoxBtnChar->SetParent(GroupBoxChar);
   EditChar = Make<TEdit>(this, u"EditChar", 2, 94, 620, 20);
+  EditChar->AccessibleName = GroupBoxChar->GetText();
   EditChar->Align = TAlign::alTop;
   EditChar->MaxLength = 256;
   EditChar->SetHint(u"右クリックで編集メニュー");

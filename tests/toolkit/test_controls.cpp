@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "kit/Toolkit.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/StdCtrls.h"
 
@@ -183,6 +184,38 @@ TEST_F(Controls, StatusTextIsReadThroughTheBarsOwnMessages) {
   read(u"C:\a&b.txt");
   status->SetSimpleText(u"");
   read(u"");
+}
+
+// A control that shows no caption of its own gives its accessible name to
+// the platform only when a screen reader first asks for its client object:
+// once a window, taken back when the window goes, never at creation.
+TEST_F(Controls, AccessibleNamesAreGivenWhenAScreenReaderFirstAsks) {
+  Log calls;
+  TScoped<TAccessibleNameService> service(AccessibleNameService,
+                                          {[&](HWND, const Text& name) {
+                                             calls.push_back("set " + Utf8(name));
+                                             return true;
+                                           },
+                                           [&](HWND) { calls.push_back("clear"); }});
+  auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
+  named->AccessibleName = u"[ファイル名]";
+  auto* plain = Make<TListBox>(form, form, u"Plain", 8, 40, 100, 60);
+  auto ask = [](TWinControl* c, LONG object) {
+    SendMessageW(c->Handle(), WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(object)));
+  };
+  form->Handle();
+  EXPECT_EQ(calls, Log{}) << "nothing before a screen reader asks";
+  ask(named, OBJID_WINDOW);
+  ask(plain, OBJID_CLIENT);
+  EXPECT_EQ(calls, Log{});
+  ask(named, OBJID_CLIENT);
+  ask(named, OBJID_CLIENT);
+  EXPECT_EQ(calls, Log{"set [ファイル名]"});
+  named->RecreateWnd();
+  ask(named, OBJID_CLIENT);
+  EXPECT_EQ(calls, (Log{"set [ファイル名]", "clear", "set [ファイル名]"}));
+  delete named;
+  EXPECT_EQ(calls.back(), "clear");
 }
 
 TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {

@@ -1,0 +1,79 @@
+#include "toolkit/Accessible.h"
+
+#include <oleacc.h>
+
+namespace tovanel {
+
+namespace {
+
+// The service's identifiers, as the platform's headers give them; defined
+// here so that nothing links the accessibility library at start-up.
+constexpr GUID kClsidAccPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kIidAccPropServices = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kPropIdAccName = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+
+using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+
+// COM for this (the user interface) thread, made the first time a screen
+// reader asks and kept for the rest of the run, from the system folder's
+// ole32.dll; nothing when it cannot be had.
+CoCreateInstanceFn ComForThisThread() {
+  static const CoCreateInstanceFn create = []() -> CoCreateInstanceFn {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    const Text path = FromW(folder, n) + u"\\ole32.dll";
+    HMODULE ole = LoadLibraryW(W(path));  // kept: COM stays in use
+    if (!ole) return nullptr;
+    const auto init = reinterpret_cast<CoInitializeExFn>(reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")));
+    const auto make =
+        reinterpret_cast<CoCreateInstanceFn>(reinterpret_cast<void*>(GetProcAddress(ole, "CoCreateInstance")));
+    if (!init || !make) return nullptr;
+    // Already initialised by someone else, in whatever model, is fine too.
+    const HRESULT hr = init(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) return nullptr;
+    return make;
+  }();
+  return create;
+}
+
+// The annotation service, released when the owner goes.
+class TPropServices {
+ public:
+  TPropServices() {
+    if (CoCreateInstanceFn make = ComForThisThread())
+      if (FAILED(make(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIidAccPropServices,
+                      reinterpret_cast<void**>(&services_))))
+        services_ = nullptr;
+  }
+  ~TPropServices() {
+    if (services_) services_->Release();
+  }
+  TPropServices(const TPropServices&) = delete;
+  TPropServices& operator=(const TPropServices&) = delete;
+  IAccPropServices* operator->() const { return services_; }
+  explicit operator bool() const { return services_ != nullptr; }
+
+ private:
+  IAccPropServices* services_ = nullptr;
+};
+
+bool SetName(HWND window, const Text& name) {
+  const TPropServices services;
+  return services &&
+         SUCCEEDED(services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kPropIdAccName,
+                                            reinterpret_cast<LPCWSTR>(name.c_str())));
+}
+
+void ClearName(HWND window) {
+  const TPropServices services;
+  MSAAPROPID props[] = {kPropIdAccName};
+  if (services) services->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, props, 1);
+}
+
+}  // namespace
+
+TAccessibleNameService AccessibleNameService{SetName, ClearName};
+
+}  // namespace tovanel
