@@ -349,12 +349,20 @@ int AppData() {
   return 0;
 }
 
+// The interface's identifier, written out: the 64-bit import library's
+// IID_IAccessible resolves to the import thunk, not to the identifier.
+constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 // The accessible object's name and role of a window, as a screen reader
-// gets them; null where the platform gives no object.
+// gets them, or the platform's error where it gives no object.
 std::string AccessibleOf(HWND h) {
   IAccessible* acc = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(h, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&acc))) || !acc)
-    return "null";
+  const HRESULT hr = AccessibleObjectFromWindow(h, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&acc));
+  if (FAILED(hr) || !acc) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
+    return std::string("{\"error\":\"") + code + "\"}";
+  }
   VARIANT self;
   VariantInit(&self);
   self.vt = VT_I4;

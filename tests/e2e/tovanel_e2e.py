@@ -646,6 +646,24 @@ class FirstRun(TovanelTest):
         # The prompt, readable from outside as a screen reader reads it.
         self.assertEqual(m.status_text, PROMPT)
 
+        # What a screen reader is told of each control it can reach, asked
+        # through the platform's accessibility from here: the name-form items
+        # and the buttons by their captions. The boxes and the list give
+        # their names (the frame or window they stand in) through the
+        # platform's annotation service, which Wine does not have (it names
+        # every object by its window text): here they must answer at all,
+        # and being asked must leave Tovanel as it was.
+        acc = self.d.probe("acc")
+        mine = [w for w in acc["windows"] if w["title"] in (MAIN_TITLE, LIST_TITLE)]
+        names = {c["text"]: c["acc"] for w in mine for c in w["controls"]}
+        for caption in FORM_ITEMS + CHAR_GROUP_BUTTONS + FILE_GROUP_BUTTONS:
+            self.assertEqual(names.get(caption, {}).get("name"), caption.replace("&", ""), caption)
+        boxes = [c for w in mine for c in w["controls"] if c["class"].upper().endswith(("EDIT", "LISTBOX"))]
+        self.assertEqual(len(boxes), 3)
+        for c in boxes:
+            self.assertNotIn("error", c["acc"], c["class"])
+        m = s.snap().main
+
         # Nothing chosen yet: both groups disabled, both boxes empty.
         self.assertEqual(m.checked_form, -1)
         self.assertEqual(m.edit_file["text"], "")
