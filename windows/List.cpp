@@ -36,7 +36,9 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   DesignLeft = 708;
   DesignTop = 400;
   Icon = AppIcon();
-  SetFontName(u"ＭＳ Ｐゴシック");
+  // Designed in "ＭＳ Ｐゴシック"; the creation handler gives it the menu's
+  // face, which is given here already so that its windows are made once.
+  SetFontName(MenuFontFace());
   FontCharset = SHIFTJIS_CHARSET;
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnCloseQuery = [this](TComponent* s, bool& c) { FormCloseQuery(s, c); };

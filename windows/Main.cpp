@@ -53,6 +53,10 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   DesignTop = 165;
   BorderStyle = TBorderStyle::bsSingle;
   FontCharset = SHIFTJIS_CHARSET;
+  // The creation handler gives the window the menu's face; given already
+  // here, the windows are made once, with the font they keep, instead of
+  // being made again (the toolbar re-created) when the face changes.
+  SetFontName(MenuFontFace());
   Icon = AppIcon();
   OnCreate = [this](TComponent* s) { FormCreate(s); };
   OnShow = [this](TComponent* s) { FormShow(s); };
