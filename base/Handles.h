@@ -35,33 +35,62 @@ namespace tovanel {
 //     static Handle None() { return INVALID_HANDLE_VALUE; }
 //     static void Close(Handle h) { CloseHandle(h); }
 //   };
+// Traits may also count what their owners hold: Took(h) when an owner comes
+// to hold h, Gave(h) when it no longer does (released, or handed over).
 template <class Traits>
 class TUnique {
  public:
   using Handle = typename Traits::Handle;
 
   TUnique() noexcept = default;
-  explicit TUnique(Handle h) noexcept : h_(h) {}
-  TUnique(TUnique&& other) noexcept : h_(other.Release()) {}
+  explicit TUnique(Handle h) noexcept : h_(h) { Took(h_); }
+  TUnique(TUnique&& other) noexcept : h_(std::exchange(other.h_, Traits::None())) {}
   TUnique& operator=(TUnique&& other) noexcept {
-    Reset(other.Release());
+    if (this != &other) {
+      Free();
+      h_ = std::exchange(other.h_, Traits::None());
+    }
     return *this;
   }
-  ~TUnique() { Reset(); }
+  ~TUnique() { Free(); }
 
   Handle Get() const noexcept { return h_; }
   explicit operator bool() const noexcept { return h_ != Traits::None(); }
   // Hands the handle over without releasing it; the owner is empty then.
-  [[nodiscard]] Handle Release() noexcept { return std::exchange(h_, Traits::None()); }
+  [[nodiscard]] Handle Release() noexcept {
+    Gave(h_);
+    return std::exchange(h_, Traits::None());
+  }
   // Releases what is held and holds h instead.
   void Reset(Handle h = Traits::None()) noexcept {
-    const Handle old = std::exchange(h_, h);
-    if (old != Traits::None()) Traits::Close(old);
+    Free();
+    h_ = h;
+    Took(h_);
   }
 
  private:
+  static void Took(Handle h) noexcept {
+    if constexpr (requires { Traits::Took(h); })
+      if (h != Traits::None()) Traits::Took(h);
+  }
+  static void Gave(Handle h) noexcept {
+    if constexpr (requires { Traits::Gave(h); })
+      if (h != Traits::None()) Traits::Gave(h);
+  }
+  void Free() noexcept {
+    if (h_ == Traits::None()) return;
+    Gave(h_);
+    Traits::Close(std::exchange(h_, Traits::None()));
+  }
+
   Handle h_ = Traits::None();
 };
+
+// How many drawing resources (GDI objects, image lists) the owners hold now.
+// Nothing may make it grow with use: a window moved between monitors again
+// and again, a long day's work. The platform's own count (GetGuiResources)
+// is not answered everywhere; this one is.
+inline long HeldDrawingResources = 0;
 
 // Runs `step` when it goes, unless dismissed; the step must not throw.
 //   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -89,6 +118,8 @@ struct TGdiTraits {
   using Handle = H;
   static Handle None() { return nullptr; }
   static void Close(Handle h) { DeleteObject(h); }
+  static void Took(Handle) { ++HeldDrawingResources; }
+  static void Gave(Handle) { --HeldDrawingResources; }
 };
 using TFont = TUnique<TGdiTraits<HFONT>>;
 using TBrush = TUnique<TGdiTraits<HBRUSH>>;

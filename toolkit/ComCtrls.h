@@ -12,6 +12,8 @@ struct TImageListTraits {
   using Handle = HIMAGELIST;
   static Handle None() { return nullptr; }
   static void Close(Handle h) { ImageList_Destroy(h); }
+  static void Took(Handle) { ++HeldDrawingResources; }
+  static void Gave(Handle) { --HeldDrawingResources; }
 };
 using TImageListHandle = TUnique<TImageListTraits>;
 
