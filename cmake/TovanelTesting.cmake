@@ -4,7 +4,7 @@
 if(WIN32)
   set(TOVANEL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-env.sh.in ${CMAKE_BINARY_DIR}/wine-env.sh @ONLY)
-  foreach(script wine-run.sh wine-setup.sh wine-teardown.sh)
+  foreach(script wine-run.sh wine-desktop-run.sh wine-setup.sh wine-teardown.sh)
     file(COPY ${CMAKE_SOURCE_DIR}/cmake/${script} DESTINATION ${CMAKE_BINARY_DIR}
          FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   endforeach()
@@ -33,16 +33,22 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-# tovanel_test(<name> SOURCES <files...> LIBS <libs...> [DESKTOP])
+# tovanel_test(<name> SOURCES <files...> LIBS <libs...> [DESKTOP] [OWN_DESKTOP])
 # DESKTOP marks a Windows test that uses the clipboard, the foreground or the
 # settings file under AppData: such tests never run at the same time.
+# OWN_DESKTOP runs it under Wine in a virtual desktop of its own, where
+# hiding a window waits for no window manager.
 function(tovanel_test name)
-  cmake_parse_arguments(T "DESKTOP" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "DESKTOP;OWN_DESKTOP" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   if(WIN32)
     target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
-    if(TOVANEL_CAN_RUN_TESTS)
+    if(TOVANEL_CAN_RUN_TESTS AND T_OWN_DESKTOP AND CMAKE_CROSSCOMPILING)
+      add_test(NAME ${name} COMMAND ${CMAKE_BINARY_DIR}/wine-desktop-run.sh $<TARGET_FILE:${name}>)
+    elseif(TOVANEL_CAN_RUN_TESTS)
       add_test(NAME ${name} COMMAND ${name})
+    endif()
+    if(TOVANEL_CAN_RUN_TESTS)
       set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
       if(T_DESKTOP)
         set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
