@@ -109,12 +109,32 @@ DWORD ReadOnce(const Text& path, std::string& data) {
   }
 }
 
+// Another copy has moved the file to its save's old-file name and is about
+// to move its new content in (see PutInPlace): the file is back in a moment.
+bool BeingReplaced(const Text& path) {
+  const TextView name = TextView(path).substr(NameStart(path));
+  WIN32_FIND_DATAW found;
+  const TFindHandle find(FindFirstFileW(W(path + u".*"), &found));
+  if (!find) return false;
+  do {
+    const std::optional<TSaveFileOf> of = SaveFileOf(name, FromW(found.cFileName));
+    if (of && of->kind == TSaveFile::OldFile) return true;
+  } while (FindNextFileW(find.Get(), &found));
+  return false;
+}
+
 std::string ReadWholeFile(const Text& path) {
   // A folder where the file should be is no settings file; writing will say so.
   if (IsFolder(path)) return {};
   std::string data;
-  const DWORD code = Retried([&] { return ReadOnce(path, data); });
-  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME) return {};
+  bool replaced = false;
+  const DWORD code = Retried([&]() -> std::uint32_t {
+    const DWORD code = ReadOnce(path, data);
+    replaced = code == ERROR_FILE_NOT_FOUND && BeingReplaced(path);
+    return replaced ? ERROR_SHARING_VIOLATION : code;
+  });
+  // A file that is not back by then is not there.
+  if (replaced || code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME) return {};
   if (code) ThrowOpenError(path, code);
   return data;
 }

@@ -200,3 +200,23 @@ TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
   EXPECT_EQ(ReadBytes(path), kNew);
   for (TSaveFile kind : {kNewContent, kOldFile}) EXPECT_EQ(ReadBytes(dir / name(running.Id(), kind)), "<missing>");
 }
+
+TEST(BusySettingsFile, AwayWhileAnotherCopyReplacesItIsWaitedForNotReadAsMissing) {
+  TTempFolder dir;
+  const Text path = dir / u"Tovanel.ini";
+  TChild other;  // between the two renames of its replacing
+  const Text old = dir / SaveFileName(u"Tovanel.ini", other.Id(), TSaveFile::OldFile);
+  ASSERT_TRUE(WriteBytes(old, kOld));
+  std::thread back([&] {
+    Sleep(50);
+    MoveFileExW(W(old), W(path), 0);
+  });
+  EXPECT_EQ(TSettingsFile(path).ReadInteger(u"Main", u"Top", 0), 1);
+  back.join();
+
+  // One that never comes back: no settings file, after the brief wait.
+  ASSERT_TRUE(MoveFileExW(W(path), W(old), 0));
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(TSettingsFile(path).ReadInteger(u"Main", u"Top", 0), 0);
+  EXPECT_GE(Since(start), 190u);
+}
