@@ -130,7 +130,8 @@ std::string ReadWholeFile(const Text& path) {
   bool replaced = false;
   const DWORD code = Retried([&]() -> std::uint32_t {
     const DWORD code = ReadOnce(path, data);
-    replaced = code == ERROR_FILE_NOT_FOUND && BeingReplaced(path);
+    // Checked in this order, the file is missed in neither of its places.
+    replaced = code == ERROR_FILE_NOT_FOUND && (BeingReplaced(path) || Exists(path));
     return replaced ? ERROR_SHARING_VIOLATION : code;
   });
   // A file that is not back by then is not there.
