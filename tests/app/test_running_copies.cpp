@@ -35,7 +35,7 @@ Text ProgramPath() {
 
 struct TWindowOf {
   DWORD pid;
-  const wchar_t* cls;  // nullptr: the main window, titled "Tovanel" and owned by none
+  const wchar_t* cls;  // nullptr: the main window, titled "Tovanel", owned by none and no message box
   HWND found;
 };
 
@@ -44,14 +44,12 @@ BOOL CALLBACK MatchWindow(HWND h, LPARAM p) {
   DWORD pid = 0;
   GetWindowThreadProcessId(h, &pid);
   if (pid != s.pid || !IsWindowVisible(h)) return TRUE;
-  wchar_t text[64] = {};
-  if (s.cls) {
-    GetClassNameW(h, text, 64);
-    if (std::wcscmp(text, s.cls) != 0) return TRUE;
-  } else {
-    GetWindowTextW(h, text, 64);
-    if (std::wcscmp(text, L"Tovanel") != 0 || GetWindow(h, GW_OWNER)) return TRUE;
-  }
+  wchar_t cls[64] = {}, title[64] = {};
+  GetClassNameW(h, cls, 64);
+  GetWindowTextW(h, title, 64);
+  if (s.cls ? std::wcscmp(cls, s.cls) != 0
+            : std::wcscmp(title, L"Tovanel") != 0 || GetWindow(h, GW_OWNER) || !std::wcscmp(cls, L"#32770"))
+    return TRUE;
   s.found = h;
   return FALSE;
 }
@@ -81,7 +79,7 @@ class TCopy {
 
   DWORD Pid() const { return pid_; }
   bool WaitForMainWindow() {
-    for (int i = 0; i < 300 && process_; ++i) {
+    for (int i = 0; i < 600 && process_; ++i) {  // a cold start of Wine takes seconds
       if ((main_ = FindWindowOf(pid_, nullptr))) return true;
       Sleep(50);
     }
@@ -170,7 +168,7 @@ TEST(RunningCopies, ClosedAtTheSameMomentBothCloseAndTheFileHoldsEachKeyOnce) {
   int messages = 0;
   for (int round = 0; round < Rounds(); ++round) {  // the first round without a settings file
     TCopy a, b;
-    ASSERT_TRUE(a.WaitForMainWindow() && b.WaitForMainWindow());
+    ASSERT_TRUE(a.WaitForMainWindow() && b.WaitForMainWindow()) << "round " << round;
     a.Close();
     b.Close();
     for (TCopy* copy : {&a, &b}) {
