@@ -37,7 +37,7 @@ endif()
 # DESKTOP marks a Windows test that uses the clipboard, the foreground or the
 # settings file under AppData: such tests never run at the same time.
 # OWN_DESKTOP runs it under Wine in a virtual desktop of its own, where
-# hiding a window waits for no window manager.
+# hiding a window waits for no window manager, and alone.
 function(tovanel_test name)
   cmake_parse_arguments(T "DESKTOP;OWN_DESKTOP" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -45,6 +45,8 @@ function(tovanel_test name)
     target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
     if(TOVANEL_CAN_RUN_TESTS AND T_OWN_DESKTOP AND CMAKE_CROSSCOMPILING)
       add_test(NAME ${name} COMMAND ${CMAKE_BINARY_DIR}/wine-desktop-run.sh $<TARGET_FILE:${name}>)
+      # It starts Wine's server afresh at its end: nothing else may run then.
+      set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
     elseif(TOVANEL_CAN_RUN_TESTS)
       add_test(NAME ${name} COMMAND ${name})
     endif()

@@ -12,6 +12,12 @@ report=$(mktemp --suffix=.xml)
 trap 'rm -f "$report"' EXIT
 wine explorer /desktop=TovanelTests,1024x768 "$(winepath -w "$exe")" \
   --gtest_output="xml:$(winepath -w "$report")" "$@" </dev/null
+# The desktop stays the one that takes the keyboard when its program has
+# ended, and the next test's keys would go nowhere: the prefix's server is
+# started afresh, as the tests' setup starts it.
+wineserver -k </dev/null >/dev/null 2>&1
+wineserver -w </dev/null >/dev/null 2>&1
+"$(dirname "$0")/wine-setup.sh" >/dev/null || exit 1
 summary=$(grep -m1 '<testsuites ' "$report" 2>/dev/null)
 case "$summary" in
   *' tests="0"'*|'') echo "no test ran: $summary"; exit 1 ;;
