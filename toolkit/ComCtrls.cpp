@@ -56,6 +56,8 @@ TImageListHandle TImageList::Draw(UINT dpi, int first, int count) {
 // ---- TToolButton ----
 
 void TToolButton::SetEnabled(bool value) {
+  // The bar draws a button anew at each state it is given; most are the same.
+  if (value == Enabled()) return;
   TControl::SetEnabled(value);
   if (Parent() && Parent()->HandleAllocated())
     SendMessageW(Parent()->Handle(), TB_ENABLEBUTTON, static_cast<WPARAM>(FId), MAKELPARAM(value ? TRUE : FALSE, 0));

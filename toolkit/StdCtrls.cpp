@@ -305,6 +305,8 @@ void TListBox::SetFontPoints(int points) {
 }
 
 void TListBox::SetColor(int sysColor) {
+  // Set again with every entry added: only a new colour is drawn anew.
+  if (sysColor == Color) return;
   Color = sysColor;
   if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
 }
@@ -328,6 +330,8 @@ void TListBox::SetItemIndex(int index) {
 }
 
 void TListBox::SetHorizontalExtent(int pixels) {
+  // The window has the extent already (it is given it when made).
+  if (pixels == FExtent) return;
   FExtent = pixels;
   if (FHandle) SendMessageW(FHandle, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
 }
