@@ -251,7 +251,9 @@ TSettingsFile::TSettingsFile() : TSettingsFile(SettingsFilePath()) {}
 
 TSettingsFile::TSettingsFile(Text path) : path_(std::move(path)) {
   // Before reading: a dead copy may have left the file under its old name.
-  FinishAbandonedSaves(path_);
+  // A file that is there needs nothing of it (what else a dead copy left,
+  // the next save removes), which spares start-up a look through the folder.
+  if (!Exists(path_)) FinishAbandonedSaves(path_);
   ini_ = TIniFile(ReadWholeFile(path_), SystemAnsiCodec());
 }
 
