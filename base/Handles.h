@@ -92,6 +92,14 @@ class TUnique {
 // is not answered everywhere; this one is.
 inline long HeldDrawingResources = 0;
 
+// The counting of a drawing resource's traits, shared by all of them.
+struct TCountedDrawing {
+  template <class H>
+  static void Took(H) { ++HeldDrawingResources; }
+  template <class H>
+  static void Gave(H) { --HeldDrawingResources; }
+};
+
 // Runs `step` when it goes, unless dismissed; the step must not throw.
 //   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
 //   TScopeExit redraw([list] { SendMessageW(list, WM_SETREDRAW, TRUE, 0); });
@@ -114,12 +122,10 @@ class TScopeExit {
 #ifdef _WIN32
 
 template <class H>
-struct TGdiTraits {
+struct TGdiTraits : TCountedDrawing {
   using Handle = H;
   static Handle None() { return nullptr; }
   static void Close(Handle h) { DeleteObject(h); }
-  static void Took(Handle) { ++HeldDrawingResources; }
-  static void Gave(Handle) { --HeldDrawingResources; }
 };
 using TFont = TUnique<TGdiTraits<HFONT>>;
 using TBrush = TUnique<TGdiTraits<HBRUSH>>;

@@ -8,12 +8,10 @@
 
 namespace tovanel {
 
-struct TImageListTraits {
+struct TImageListTraits : TCountedDrawing {
   using Handle = HIMAGELIST;
   static Handle None() { return nullptr; }
   static void Close(Handle h) { ImageList_Destroy(h); }
-  static void Took(Handle) { ++HeldDrawingResources; }
-  static void Gave(Handle) { --HeldDrawingResources; }
 };
 using TImageListHandle = TUnique<TImageListTraits>;
 
