@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "toolkit/Colors.h"
+
 namespace tovanel {
 
 namespace {
@@ -19,6 +21,7 @@ constexpr int kFirstCommandId = 1000;
 // ---- TImageList ----
 
 HIMAGELIST TImageList::Handle(UINT dpi) {
+  FollowColors();
   for (auto& l : FLists)
     if (l.first == dpi) return l.second.Get();
   FLists.emplace_back(dpi, Draw(dpi, 0, static_cast<int>(Images.size())));
@@ -27,15 +30,32 @@ HIMAGELIST TImageList::Handle(UINT dpi) {
 
 HIMAGELIST TImageList::SingleHandle(UINT dpi, int index) {
   if (index < 0 || index >= static_cast<int>(Images.size())) return nullptr;
+  FollowColors();
   for (auto& l : FSingles)
     if (l.first == std::make_pair(dpi, index)) return l.second.Get();
   FSingles.emplace_back(std::pair(dpi, index), Draw(dpi, index, 1));
   return FSingles.back().second.Get();
 }
 
+void TImageList::FollowColors() {
+  const std::pair colors(SysColor(COLOR_BTNFACE), SysColor(COLOR_BTNTEXT));
+  if (colors == FColors) return;
+  FColors = colors;
+  // Drawn again in place: toolbars and buttons hold these handles.
+  for (auto& l : FLists) DrawInto(l.second.Get(), l.first, 0, static_cast<int>(Images.size()));
+  for (auto& l : FSingles) DrawInto(l.second.Get(), l.first.first, l.first.second, 1);
+}
+
 TImageListHandle TImageList::Draw(UINT dpi, int first, int count) {
   const int size = MulDiv(Size, static_cast<int>(dpi), 96);
   TImageListHandle list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0));
+  DrawInto(list.Get(), dpi, first, count);
+  return list;
+}
+
+void TImageList::DrawInto(HIMAGELIST list, UINT dpi, int first, int count) {
+  const int size = MulDiv(Size, static_cast<int>(dpi), 96);
+  ImageList_RemoveAll(list);
   const TWindowDC screen(nullptr);
   const TMemoryDC dc(CreateCompatibleDC(screen.Get()));
   const TBrush back(CreateSolidBrush(kTransparent));
@@ -48,9 +68,8 @@ TImageListHandle TImageList::Draw(UINT dpi, int first, int count) {
       // A painter that fails leaves nothing behind: its error goes on.
       if (const TImagePainter& paint = Images[static_cast<std::size_t>(i)]) paint(dc.Get(), size);
     }
-    ImageList_AddMasked(list.Get(), bmp.Get(), kTransparent);
+    ImageList_AddMasked(list, bmp.Get(), kTransparent);
   }
-  return list;
 }
 
 // ---- TToolButton ----
@@ -244,6 +263,13 @@ void TToolBar::WndProc(TMessage& Message) {
       WrapRows();
       FitHeight();
       return;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      // The list draws its images anew for the new colours when asked.
+      if (Images) Images->Handle(Dpi());
+      TWinControl::WndProc(Message);
+      InvalidateRect(FHandle, nullptr, TRUE);
+      return;
   }
   TWinControl::WndProc(Message);
 }
@@ -330,7 +356,8 @@ void TStatusBar::WndProc(TMessage& Message) {
     RECT r = d->rcItem;
     r.left += Scale(2);
     SetBkMode(d->hDC, TRANSPARENT);
-    SetTextColor(d->hDC, GetSysColor(COLOR_WINDOWTEXT));
+    // The bar stands on the button face.
+    SetTextColor(d->hDC, SysColor(TextColorFor(COLOR_BTNFACE)));
     const TSelection font(d->hDC, GetFont());
     DrawTextW(d->hDC, W(FSimpleText), static_cast<int>(FSimpleText.size()), &r,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);

@@ -16,7 +16,8 @@ struct TImageListTraits : TCountedDrawing {
 using TImageListHandle = TUnique<TImageListTraits>;
 
 // Draws one image into a square of `size` pixels; the background is already
-// filled with the transparent colour.
+// filled with the transparent colour. Images stand on the button face, and
+// a painter may draw with its colours (toolkit/Colors.h).
 using TImagePainter = std::function<void(HDC dc, int size)>;
 
 class TImageList : public TComponent {
@@ -24,7 +25,9 @@ class TImageList : public TComponent {
   using TComponent::TComponent;
   int Size = 16;  // at 96 DPI
   std::vector<TImagePainter> Images;
-  // The images drawn for this DPI; owned by this list.
+  // The images drawn for this DPI; owned by this list. When the button
+  // face's colours have changed since they were drawn, every list handed
+  // out is drawn again in place (its handle stays).
   HIMAGELIST Handle(UINT dpi);
   // A list holding only image `index`, drawn for this DPI (for a button,
   // which shows the first image of its list); owned by this list.
@@ -32,8 +35,12 @@ class TImageList : public TComponent {
 
  private:
   TImageListHandle Draw(UINT dpi, int first, int count);
+  void DrawInto(HIMAGELIST list, UINT dpi, int first, int count);
+  void FollowColors();
   std::vector<std::pair<UINT, TImageListHandle>> FLists;
   std::vector<std::pair<std::pair<UINT, int>, TImageListHandle>> FSingles;
+  // The button face and its text colour the lists were drawn with.
+  std::pair<COLORREF, COLORREF> FColors{CLR_INVALID, CLR_INVALID};
 };
 
 enum class TToolButtonStyle { tbsButton, tbsSeparator };

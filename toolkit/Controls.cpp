@@ -7,6 +7,7 @@
 #include "base/Error.h"
 #include "base/Handles.h"
 #include "toolkit/Accessible.h"
+#include "toolkit/Colors.h"
 
 namespace tovanel {
 
@@ -268,7 +269,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (!FDefWndProc || FDefWndProc == DefWindowProcW) {
         RECT r;
         GetClientRect(FHandle, &r);
-        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, SysColorBrush(COLOR_BTNFACE));
         Message.Result = 1;
         return;
       }
@@ -303,6 +304,10 @@ void TWinControl::WndProc(TMessage& Message) {
         FNameOffered = true;
         FNameGiven = AccessibleNameService.Set && AccessibleNameService.Set(FHandle, AccessibleName);
       }
+      break;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      if (!FParent) SpreadColorChange(FHandle, Message.Msg);
       break;
     case WM_DESTROY:
       FText = GetText();

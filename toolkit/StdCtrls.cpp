@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/TextMeasure.h"
+#include "toolkit/Colors.h"
 #include "toolkit/ComCtrls.h"
 
 namespace tovanel {
@@ -23,16 +24,18 @@ constexpr int kItemsBelow = 5;
 // manager sends for Enter and Esc.
 constexpr UINT kFirstItemId = 200;
 
+// Text in the colour that belongs to its background, so that it stays
+// readable in every palette.
 LRESULT ColorDC(HDC dc, int sysColor, bool enabled) {
-  SetBkColor(dc, GetSysColor(sysColor));
-  SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-  return reinterpret_cast<LRESULT>(GetSysColorBrush(sysColor));
+  SetBkColor(dc, SysColor(sysColor));
+  SetTextColor(dc, SysColor(enabled ? TextColorFor(sysColor) : COLOR_GRAYTEXT));
+  return reinterpret_cast<LRESULT>(SysColorBrush(sysColor));
 }
 
 void FillBackground(HWND h, HDC dc) {
   RECT r;
   GetClientRect(h, &r);
-  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  FillRect(dc, &r, SysColorBrush(COLOR_BTNFACE));
 }
 
 }  // namespace
@@ -119,6 +122,11 @@ void TButton::WndProc(TMessage& Message) {
   if (Message.Msg == CN_COMMAND) {
     if (HIWORD(Message.WParam) == BN_CLICKED) Click();
     return;
+  }
+  if (Message.Msg == WM_SYSCOLORCHANGE || Message.Msg == WM_THEMECHANGED) {
+    // The list draws its images anew for the new colours when asked.
+    ApplyImage();
+    if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
   }
   TWinControl::WndProc(Message);
 }

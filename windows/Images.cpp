@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "base/Handles.h"
+#include "toolkit/Colors.h"
 
 namespace tovanel {
 
@@ -14,6 +15,14 @@ struct Grid {
   int size;
   int operator()(int v) const { return MulDiv(v, size, 32); }
 };
+
+// A colour for a part that stands on the button face: its own where it
+// stands out there (the contrast asked of graphics, 3 to 1), otherwise the
+// face's text colour, so that the picture keeps its shape on any face (a
+// high-contrast black or white one).
+COLORREF OnFace(COLORREF own) {
+  return ContrastRatio(own, SysColor(COLOR_BTNFACE)) >= 3 ? own : SysColor(COLOR_BTNTEXT);
+}
 
 // The pen and the brush that shapes are drawn with, selected into dc.
 class TShapeTools {
@@ -56,36 +65,39 @@ void Poly(HDC dc, const Grid& g, const POINT (&corners)[N], COLORREF fill, COLOR
 
 void PaintBulletedList(HDC dc, int size) {
   Grid g{size};
+  const COLORREF bullet = OnFace(RGB(0, 90, 200)), bar = OnFace(RGB(64, 64, 64));
   for (int row = 0; row < 3; ++row) {
     int y = 5 + row * 9;
-    Fill(dc, g, 3, y, 9, y + 6, RGB(0, 90, 200));
-    Fill(dc, g, 12, y + 2, 29, y + 4, RGB(64, 64, 64));
+    Fill(dc, g, 3, y, 9, y + 6, bullet);
+    Fill(dc, g, 12, y + 2, 29, y + 4, bar);
   }
 }
 
 void PaintOpenDoor(HDC dc, int size) {
   Grid g{size};
+  const COLORREF wood = OnFace(RGB(90, 60, 30));
   // Frame and the dark doorway.
-  Box(dc, g, 8, 3, 26, 30, RGB(40, 40, 40), RGB(90, 60, 30));
+  Box(dc, g, 8, 3, 26, 30, RGB(40, 40, 40), wood);
   // The door swung open towards the viewer.
   const POINT door[] = {{8, 3}, {17, 7}, {17, 31}, {8, 30}};
-  Poly(dc, g, door, RGB(190, 120, 60), RGB(90, 60, 30));
+  Poly(dc, g, door, RGB(190, 120, 60), wood);
   Fill(dc, g, 14, 17, 16, 20, RGB(250, 220, 80));
   // Floor line.
-  Fill(dc, g, 2, 30, 30, 31, RGB(90, 60, 30));
+  Fill(dc, g, 2, 30, 30, 31, wood);
 }
 
 void PaintDownArrow(HDC dc, int size) {
   Grid g{size};
   const POINT arrow[] = {{11, 3}, {21, 3}, {21, 15}, {28, 15}, {16, 29}, {4, 15}, {11, 15}};
-  Poly(dc, g, arrow, RGB(30, 150, 60), RGB(10, 90, 30));
+  Poly(dc, g, arrow, RGB(30, 150, 60), OnFace(RGB(10, 90, 30)));
 }
 
 void PaintClipboardPage(HDC dc, int size) {
   Grid g{size};
-  Box(dc, g, 4, 5, 26, 31, RGB(180, 120, 60), RGB(110, 70, 30));     // board
-  Fill(dc, g, 10, 2, 20, 8, RGB(150, 150, 150));                     // clip
-  Box(dc, g, 12, 11, 30, 31, RGB(255, 255, 255), RGB(80, 80, 80));   // page
+  Box(dc, g, 4, 5, 26, 31, RGB(180, 120, 60), OnFace(RGB(110, 70, 30)));    // board
+  // A grey that stands out on light and dark faces alike.
+  Fill(dc, g, 10, 2, 20, 8, OnFace(RGB(120, 120, 120)));                    // clip
+  Box(dc, g, 12, 11, 30, 31, RGB(255, 255, 255), OnFace(RGB(80, 80, 80)));  // page
   for (int y = 16; y <= 26; y += 5) Fill(dc, g, 15, y, 27, y + 2, RGB(0, 90, 200));
 }
 
