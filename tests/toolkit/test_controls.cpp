@@ -1,13 +1,18 @@
 // Windowed controls: windows made on demand, parents first, and re-created
 // windows that keep their state and their replaced message procedure.
 #include <algorithm>
+#include <map>
+#include <string>
 
+#include "base/Handles.h"
 #include "kit/Toolkit.h"
+#include "names/Wow64.h"
 #include "toolkit/Accessible.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/StdCtrls.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -216,6 +221,64 @@ TEST_F(Controls, AccessibleNamesAreGivenWhenAScreenReaderFirstAsks) {
   EXPECT_EQ(calls, (Log{"set [ファイル名]", "clear", "set [ファイル名]"}));
   delete named;
   EXPECT_EQ(calls.back(), "clear");
+}
+
+// WOW64 as Windows has it: nothing loads, and no COM object is made, while
+// a guard holds redirection off. The platform's annotation service comes
+// from a staged ole32 whose one object records the names it is given.
+namespace staged {
+bool off = false;
+std::vector<std::pair<HWND, Text>> names;
+BOOL WINAPI IsWow64(HANDLE, PBOOL out) { return *out = TRUE; }
+BOOL WINAPI Disable(PVOID*) { return off = true; }
+BOOL WINAPI Revert(PVOID) { return !(off = false); }
+HRESULT WINAPI Init(LPVOID, DWORD) { return S_OK; }
+ULONG WINAPI Release(void*) { return 0; }
+HRESULT WINAPI SetStr(void*, HWND h, DWORD, DWORD, MSAAPROPID, LPCWSTR s) {
+  names.push_back({h, FromW(s)});
+  return S_OK;
+}
+HRESULT WINAPI Clear(void*, HWND, DWORD, DWORD, const MSAAPROPID*, int) { return S_OK; }
+// The service's methods in their order; those Tovanel never calls stay empty.
+void* table[18] = {nullptr, nullptr, reinterpret_cast<void*>(Release), nullptr, nullptr,
+                   nullptr, nullptr, reinterpret_cast<void*>(SetStr),  nullptr, reinterpret_cast<void*>(Clear)};
+void* const services[] = {table};
+HRESULT WINAPI Create(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* out) {
+  *out = off ? nullptr : const_cast<void**>(services);
+  return off ? E_FAIL : S_OK;
+}
+}  // namespace staged
+
+TEST_F(Controls, AScreenReadersFirstRequestInsideAGuardStillGetsTheName) {
+  auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
+  named->AccessibleName = u"[ファイル名]";
+  form->Handle();
+  const HMODULE kLoaded = reinterpret_cast<HMODULE>(0x7000);
+  Wow64Platform p = Wow64Platform::Real();
+  p.loadLibrary = [&](LPCWSTR) { return staged::off ? nullptr : kLoaded; };
+  p.freeLibrary = [](HMODULE) { return TRUE; };
+  p.getProcAddress = [&](HMODULE m, LPCSTR name) -> FARPROC {
+    const std::map<std::string, void*> functions{
+        {"IsWow64Process", reinterpret_cast<void*>(staged::IsWow64)},
+        {"Wow64DisableWow64FsRedirection", reinterpret_cast<void*>(staged::Disable)},
+        {"Wow64RevertWow64FsRedirection", reinterpret_cast<void*>(staged::Revert)},
+        {"CoInitializeEx", reinterpret_cast<void*>(staged::Init)},
+        {"CoCreateInstance", reinterpret_cast<void*>(staged::Create)}};
+    const auto f = functions.find(name);
+    if (f != functions.end()) return reinterpret_cast<FARPROC>(f->second);
+    return m == kLoaded ? nullptr : GetProcAddress(m, name);
+  };
+  UseWow64Platform(p);
+  const TScopeExit real([] { UseWow64Platform(Wow64Platform::Real()); });
+  InitWow64();
+  {
+    const RedirectionGuard outer;
+    const RedirectionGuard inner;
+    SendMessageW(named->Handle(), WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)));
+    EXPECT_TRUE(staged::off) << "the guards no longer hold";
+  }
+  EXPECT_FALSE(staged::off);
+  EXPECT_EQ(staged::names, (std::vector<std::pair<HWND, Text>>{{named->Handle(), u"[ファイル名]"}}));
 }
 
 TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {
