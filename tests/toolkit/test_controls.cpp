@@ -281,6 +281,35 @@ TEST_F(Controls, AScreenReadersFirstRequestInsideAGuardStillGetsTheName) {
   EXPECT_EQ(staged::names, (std::vector<std::pair<HWND, Text>>{{named->Handle(), u"[ファイル名]"}}));
 }
 
+// Windows 8.1 and 10 before 1607 lack GetDpiForWindow: a window takes its
+// monitor's resolution, or the system's without GetDpiForMonitor (7, 8), and
+// after a move the one WM_DPICHANGED names, which the monitor may not tell yet.
+HRESULT WINAPI StagedDpiForMonitor(HMONITOR, int, UINT* x, UINT* y) {
+  *x = *y = 120;
+  return S_OK;
+}
+
+TEST_F(Controls, ResolutionComesFromTheMonitorAndTheMessageWithoutGetDpiForWindow) {
+  auto* edit = Make<TEdit>(form, form, u"Edit", 8, 8, 100, 21);
+  form->Handle();
+  const TWindowDC screen(nullptr);
+  const UINT system = static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY));
+  struct Case {
+    TDpiFunctions::ForMonitor monitor;
+    UINT made, moved;  // after creation, after WM_DPICHANGED names 144
+  } const cases[] = {{StagedDpiForMonitor, 120, 144}, {nullptr, system, 144}};
+  for (const Case& c : cases) {
+    const TScoped<TDpiFunctions> older(DpiFunctions(), {nullptr, c.monitor});
+    form->RecreateWnd();
+    EXPECT_EQ(edit->Dpi(), c.made);
+    RECT r{0, 0, 600, 400};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(edit->Dpi(), c.moved);
+    const RECT e = WindowRect(edit->Handle());
+    EXPECT_EQ(e.right - e.left, 150) << "the controls kept the old resolution";
+  }
+}
+
 TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {
   auto* orphan = new TEdit(form);  // a child window needs a parent
   auto* unknown = new TNoSuchClass(form);
