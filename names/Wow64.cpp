@@ -178,8 +178,7 @@ void RevertRedirection() {
 
 RedirectionRestored::RedirectionRestored() : depth_(State().depth), off_(State().switchedOff) {
   Wow64State& s = State();
-  // A revert that fails leaves redirection off: nothing changes then, and
-  // RedirectionOff keeps saying so.
+  // A revert that fails leaves redirection off, and the guards as they are.
   if (!GuardUsable() || (s.switchedOff && !s.revert(s.saved))) {
     depth_ = -1;
     return;
@@ -196,8 +195,6 @@ RedirectionRestored::~RedirectionRestored() {
   s.saved = nullptr;
   s.switchedOff = off_ && s.disable(&s.saved) != FALSE;
 }
-
-bool RedirectionOff() { return GuardUsable() && State().depth > 0 && State().switchedOff; }
 
 FARPROC SystemFunction(const Text& dll, const char* name) {
   const RedirectionRestored loads;

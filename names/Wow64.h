@@ -54,10 +54,6 @@ class RedirectionRestored {
   bool off_;
 };
 
-// Whether redirection is off now (inside a guard whose switch succeeded):
-// what fails now may succeed later, and is not to be kept as an answer.
-bool RedirectionOff();
-
 // The function `name` of the system folder's library `dll`, loaded with
 // redirection in force and kept loaded for the rest of the run; nullptr
 // when either is missing.

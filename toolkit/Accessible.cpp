@@ -39,9 +39,6 @@ CoCreateInstanceFn ComForThisThread() {
 class TPropServices {
  public:
   TPropServices() {
-    // COM loads the service's library: never while a guard holds
-    // redirection off.
-    const RedirectionRestored loads;
     if (CoCreateInstanceFn make = ComForThisThread())
       if (FAILED(make(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIidAccPropServices,
                       reinterpret_cast<void**>(&services_))))
@@ -59,7 +56,10 @@ class TPropServices {
   IAccPropServices* services_ = nullptr;
 };
 
+// COM loads the service's library, and the service may load more while it
+// works: never while a guard holds redirection off.
 bool SetName(HWND window, const Text& name) {
+  const RedirectionRestored loads;
   const TPropServices services;
   return services &&
          SUCCEEDED(services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kPropIdAccName,
@@ -67,6 +67,7 @@ bool SetName(HWND window, const Text& name) {
 }
 
 void ClearName(HWND window) {
+  const RedirectionRestored loads;
   const TPropServices services;
   MSAAPROPID props[] = {kPropIdAccName};
   if (services) services->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, props, 1);

@@ -1,7 +1,8 @@
 // The main window driven through its controls: the state it is made in, how
 // a new file is taken and shown, the enabling rules, the conversion and
 // clipboard buttons, and the first show with a path on the command line.
-#include <algorithm>
+#include <map>
+#include <set>
 
 #include "kit/Windows.h"
 
@@ -83,22 +84,14 @@ TEST_F(MainWindow, IsMadeWithoutAFileAndWithBothGroupsDisabled) {
 // Run as administrator, each window lets the drop, its data and copied data
 // through from the ordinary Explorer, and so does every window made anew.
 TEST_F(MainWindow, BothWindowsLetDropsFromALessPrivilegedExplorerThrough) {
-  std::vector<std::pair<HWND, UINT>> allowed;
-  const TScoped<std::function<void(HWND, UINT)>> filter(AllowMessageFromBelow, [&](HWND h, UINT m) {
-    allowed.push_back({h, m});
-  });
-  auto allowedFor = [&](HWND h) {
-    std::vector<UINT> messages;
-    for (const auto& [w, m] : allowed)
-      if (w == h) messages.push_back(m);
-    std::sort(messages.begin(), messages.end());
-    return messages;
-  };
-  const std::vector<UINT> all{0x0049 /* WM_COPYGLOBALDATA */, WM_COPYDATA, WM_DROPFILES};
+  std::map<HWND, std::set<UINT>> allowed;
+  const TScoped<std::function<void(HWND, UINT)>> filter(AllowMessageFromBelow,
+                                                         [&](HWND h, UINT m) { allowed[h].insert(m); });
+  const std::set<UINT> all{WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */};
   for (TForm* f : {static_cast<TForm*>(NewMainForm()), static_cast<TForm*>(NewListForm())}) {
-    EXPECT_EQ(allowedFor(f->Handle()), all);
+    EXPECT_EQ(allowed[f->Handle()], all);
     f->RecreateWnd();
-    EXPECT_EQ(allowedFor(f->Handle()), all) << "a window made anew";
+    EXPECT_EQ(allowed[f->Handle()], all) << "a window made anew";
   }
 }
 
