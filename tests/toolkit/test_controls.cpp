@@ -2,9 +2,7 @@
 // windows that keep their state and their replaced message procedure.
 #include <algorithm>
 #include <map>
-#include <string>
 
-#include "base/Handles.h"
 #include "kit/Toolkit.h"
 #include "names/Wow64.h"
 #include "toolkit/Accessible.h"
@@ -234,8 +232,7 @@ BOOL WINAPI Disable(PVOID*) { return off = true; }
 BOOL WINAPI Revert(PVOID) { return !(off = false); }
 ULONG WINAPI Release(void*) { return 0; }
 HRESULT WINAPI SetStr(void*, HWND h, DWORD, DWORD, MSAAPROPID, LPCWSTR s) {
-  names.push_back({h, FromW(s)});
-  return S_OK;
+  return names.push_back({h, FromW(s)}), S_OK;
 }
 HRESULT WINAPI Clear(void*, HWND, DWORD, DWORD, const MSAAPROPID*, int) { return S_OK; }
 // The service's methods in their order; those Tovanel never calls stay empty.
@@ -243,15 +240,13 @@ void* table[18] = {nullptr, nullptr, reinterpret_cast<void*>(Release), nullptr, 
                    nullptr, nullptr, reinterpret_cast<void*>(SetStr),  nullptr, reinterpret_cast<void*>(Clear)};
 void* const services[] = {table};
 HRESULT WINAPI Create(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* out) {
-  *out = off ? nullptr : const_cast<void**>(services);
-  return off ? E_FAIL : S_OK;
+  return (*out = off ? nullptr : const_cast<void**>(services)) ? S_OK : E_FAIL;
 }
 }  // namespace staged
 
 TEST_F(Controls, AScreenReadersFirstRequestInsideAGuardStillGetsTheName) {
   auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
   named->AccessibleName = u"[ファイル名]";
-  form->Handle();
   Wow64Platform p = Wow64Platform::Real();
   p.loadLibrary = [](LPCWSTR path) { return staged::off ? nullptr : LoadLibraryW(path); };
   p.getProcAddress = [](HMODULE m, LPCSTR name) {
@@ -279,10 +274,7 @@ TEST_F(Controls, AScreenReadersFirstRequestInsideAGuardStillGetsTheName) {
 // Windows 8.1 and 10 before 1607 lack GetDpiForWindow: a window takes its
 // monitor's resolution, or the system's without GetDpiForMonitor (7, 8), and
 // after a move the one WM_DPICHANGED names, which the monitor may not tell yet.
-HRESULT WINAPI StagedDpiForMonitor(HMONITOR, int, UINT* x, UINT* y) {
-  *x = *y = 120;
-  return S_OK;
-}
+HRESULT WINAPI StagedDpiForMonitor(HMONITOR, int, UINT* x, UINT* y) { return *x = *y = 120, S_OK; }
 
 TEST_F(Controls, ResolutionComesFromTheMonitorAndTheMessageWithoutGetDpiForWindow) {
   auto* edit = Make<TEdit>(form, form, u"Edit", 8, 8, 100, 21);
