@@ -2,6 +2,24 @@
 
 namespace tovanel {
 
+namespace {
+
+// Besides the drop itself, the shell hands the names over in global memory
+// (0x0049) and may send them as copied data.
+constexpr UINT kCopyGlobalData = 0x0049;
+
+void AllowFromBelow(HWND window, UINT message) {
+  // Windows 7 and later; for this window alone.
+  using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+  static const auto change = reinterpret_cast<ChangeFilterFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  if (change) change(window, message, MSGFLT_ALLOW, nullptr);
+}
+
+}  // namespace
+
+std::function<void(HWND, UINT)> AllowMessageFromBelow = AllowFromBelow;
+
 TDropDst::TDropDst(TComponent* AOwner) : TControlHook(AOwner) { FAcceptDrop = true; }
 
 TDropDst::~TDropDst() = default;
@@ -24,7 +42,12 @@ void TDropDst::SetAcceptDrop(bool value) {
 
 void TDropDst::UpdateAcceptDrop() {
   HWND h = FHWndHookTarget;
-  if (h && h != RecreatedMarker() && IsWindow(h)) DragAcceptFiles(h, FAcceptDrop ? static_cast<BOOL>(-1) : FALSE);
+  if (!h || h == RecreatedMarker() || !IsWindow(h)) return;
+  DragAcceptFiles(h, FAcceptDrop ? static_cast<BOOL>(-1) : FALSE);
+  // A new window starts with the system's filter again.
+  if (FAcceptDrop && AllowMessageFromBelow)
+    for (UINT m : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})
+      AllowMessageFromBelow(h, m);
 }
 
 void TDropDst::HookMessage(TMessage& Message) {

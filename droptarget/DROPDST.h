@@ -12,6 +12,12 @@ namespace tovanel {
 using TFileDropEvent =
     std::function<void(TComponent* Sender, const std::vector<Text>& Files, int X, int Y)>;
 
+// Lets `message` from a less privileged process (the ordinary Explorer,
+// when this program runs as administrator) reach `window`, which the
+// system's privilege isolation otherwise drops; the platform's call,
+// resolved at run time, unless replaced (tests record the calls).
+extern std::function<void(HWND window, UINT message)> AllowMessageFromBelow;
+
 class TDropDst : public TControlHook {
  public:
   explicit TDropDst(TComponent* AOwner);

@@ -176,6 +176,38 @@ void RevertRedirection() {
   s.saved = nullptr;
 }
 
+RedirectionRestored::RedirectionRestored() : depth_(State().depth), off_(State().switchedOff) {
+  Wow64State& s = State();
+  // A revert that fails leaves redirection off, and the guards as they are.
+  if (!GuardUsable() || (s.switchedOff && !s.revert(s.saved))) {
+    depth_ = -1;
+    return;
+  }
+  s.depth = 0;
+  s.switchedOff = false;
+  s.saved = nullptr;
+}
+
+RedirectionRestored::~RedirectionRestored() {
+  if (depth_ < 0) return;
+  Wow64State& s = State();
+  s.depth = depth_;
+  s.saved = nullptr;
+  s.switchedOff = off_ && s.disable(&s.saved) != FALSE;
+}
+
+FARPROC SystemFunction(const Text& dll, const char* name) {
+  const RedirectionRestored loads;
+  const Wow64Platform& c = Calls();
+  wchar_t folder[MAX_PATH];
+  const UINT n = c.getSystemDirectory(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  // By full path, so that no library of that name elsewhere on the search
+  // path is taken; never freed, as its functions are kept.
+  const HMODULE module = c.loadLibrary(W(FromW(folder, n) + u"\\" + dll));
+  return module ? c.getProcAddress(module, name) : nullptr;
+}
+
 bool IsDriveReady(char16_t ch) {
   if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - u'a' + u'A');
   if (ch < u'A' || ch > u'Z') return ch == u'\\';

@@ -37,6 +37,28 @@ class RedirectionGuard {
   RedirectionGuard& operator=(const RedirectionGuard&) = delete;
 };
 
+// Redirection in force again while it lives, even inside guards, which
+// switch it off again when it goes. Loading a library and creating a COM
+// object fail while redirection is off, and a failed load is not retried by
+// the loader, so every load made on demand stands inside one. Guards entered
+// while it lives switch redirection off and back as usual.
+class RedirectionRestored {
+ public:
+  RedirectionRestored();
+  ~RedirectionRestored();
+  RedirectionRestored(const RedirectionRestored&) = delete;
+  RedirectionRestored& operator=(const RedirectionRestored&) = delete;
+
+ private:
+  int depth_;  // the guards' nesting it interrupts; -1 when it changed nothing
+  bool off_;
+};
+
+// The function `name` of the system folder's library `dll`, loaded with
+// redirection in force and kept loaded for the rest of the run; nullptr
+// when either is missing.
+FARPROC SystemFunction(const Text& dll, const char* name);
+
 // Whether ch names a ready drive (a letter, either case) or is a backslash
 // (a network path or the current drive's root). Never lets the platform put
 // up its "no disk" dialog.

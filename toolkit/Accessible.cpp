@@ -2,6 +2,8 @@
 
 #include <oleacc.h>
 
+#include "names/Wow64.h"
+
 namespace tovanel {
 
 namespace {
@@ -15,27 +17,22 @@ constexpr GUID kPropIdAccName = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 
 using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
 using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 
-// COM for this (the user interface) thread, made the first time a screen
-// reader asks and kept for the rest of the run, from the system folder's
-// ole32.dll; nothing when it cannot be had.
+// COM for this (the user interface) thread, from the system folder's
+// ole32.dll, made the first time a screen reader asks and kept for the rest
+// of the run once it is there; nothing when it cannot be had, and then
+// tried again at the next request.
 CoCreateInstanceFn ComForThisThread() {
-  static const CoCreateInstanceFn create = []() -> CoCreateInstanceFn {
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    const Text path = FromW(folder, n) + u"\\ole32.dll";
-    HMODULE ole = LoadLibraryW(W(path));  // kept: COM stays in use
-    if (!ole) return nullptr;
-    const auto init = reinterpret_cast<CoInitializeExFn>(reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")));
-    const auto make =
-        reinterpret_cast<CoCreateInstanceFn>(reinterpret_cast<void*>(GetProcAddress(ole, "CoCreateInstance")));
-    if (!init || !make) return nullptr;
-    // Already initialised by someone else, in whatever model, is fine too.
-    const HRESULT hr = init(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) return nullptr;
-    return make;
-  }();
-  return create;
+  static CoCreateInstanceFn create = nullptr;
+  if (create) return create;
+  const auto init =
+      reinterpret_cast<CoInitializeExFn>(reinterpret_cast<void*>(SystemFunction(u"ole32.dll", "CoInitializeEx")));
+  const auto make =
+      reinterpret_cast<CoCreateInstanceFn>(reinterpret_cast<void*>(SystemFunction(u"ole32.dll", "CoCreateInstance")));
+  if (!init || !make) return nullptr;
+  // Already initialised by someone else, in whatever model, is fine too.
+  const HRESULT hr = init(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) return nullptr;
+  return create = make;
 }
 
 // The annotation service, released when the owner goes.
@@ -59,7 +56,10 @@ class TPropServices {
   IAccPropServices* services_ = nullptr;
 };
 
+// COM loads the service's library, and the service may load more while it
+// works: never while a guard holds redirection off.
 bool SetName(HWND window, const Text& name) {
+  const RedirectionRestored loads;
   const TPropServices services;
   return services &&
          SUCCEEDED(services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kPropIdAccName,
@@ -67,6 +67,7 @@ bool SetName(HWND window, const Text& name) {
 }
 
 void ClearName(HWND window) {
+  const RedirectionRestored loads;
   const TPropServices services;
   MSAAPROPID props[] = {kPropIdAccName};
   if (services) services->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, props, 1);

@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "base/Handles.h"
+#include "names/Wow64.h"
 #include "toolkit/Accessible.h"
 #include "toolkit/Colors.h"
 
@@ -64,19 +65,34 @@ const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
   return classes.emplace(std::move(name), std::move(info)).first->second;
 }
 
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-
 }  // namespace
 
 std::function<UINT(HWND)> WindowDpiSource;
 
+TDpiFunctions& DpiFunctions() {
+  // Resolved at the first use: user32 is loaded already, and shcore is
+  // loaded with redirection in force, wherever the first use comes.
+  static TDpiFunctions functions{
+      reinterpret_cast<TDpiFunctions::ForWindow>(
+          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"))),
+      reinterpret_cast<TDpiFunctions::ForMonitor>(
+          reinterpret_cast<void*>(SystemFunction(u"shcore.dll", "GetDpiForMonitor")))};
+  return functions;
+}
+
 UINT WindowDpi(HWND hwnd) {
   if (WindowDpiSource) return WindowDpiSource(hwnd);
-  // Resolved at run time: older systems lack it.
-  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const TDpiFunctions& f = DpiFunctions();
   UINT dpi = 0;
-  if (hwnd && getDpi) dpi = getDpi(hwnd);
+  if (hwnd && f.forWindow) {
+    dpi = f.forWindow(hwnd);
+  } else if (hwnd && f.forMonitor) {
+    // Windows 8.1 and 10 before 1607: the monitor's effective resolution,
+    // which a window aware of each monitor's resolution takes.
+    UINT y = 0;
+    if (FAILED(f.forMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), 0 /* MDT_EFFECTIVE_DPI */, &dpi, &y)))
+      dpi = 0;
+  }
   if (!dpi) {
     const TWindowDC screen(nullptr);
     dpi = screen ? static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY)) : 96;
@@ -437,6 +453,7 @@ UINT TWinControl::Dpi() const {
   const TControl* c = this;
   while (c->Parent()) c = c->Parent();
   auto* top = static_cast<const TWinControl*>(c);
+  if (top->FHandle && top->FDpiChangedTo) return top->FDpiChangedTo;
   return top->FHandle ? WindowDpi(top->FHandle) : WindowDpi(nullptr);
 }
 

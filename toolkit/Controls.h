@@ -169,6 +169,9 @@ class TWinControl : public TControl {
   friend class TControl;
   friend LRESULT CALLBACK ControlWndProc(HWND, UINT, WPARAM, LPARAM);
   HWND FHandle = nullptr;
+  // The resolution the last WM_DPICHANGED named for this top-level window,
+  // which Dpi takes before asking the platform; 0 for none since creation.
+  UINT FDpiChangedTo = 0;
   WNDPROC FDefWndProc = nullptr;
   std::vector<TControl*> FControls;
 
@@ -183,8 +186,21 @@ class TWinControl : public TControl {
   void ReflectToChild(TMessage& Message, HWND child, UINT cn);
 };
 
-// DPI of the monitor a window is on (96 when the platform cannot say).
+// DPI of the monitor a window is on (96 when the platform cannot say): the
+// window's own where the system can say it, else its monitor's, else the
+// system's.
 UINT WindowDpi(HWND hwnd);
+
+// The platform's resolution functions that WindowDpi asks, each null where
+// the system lacks it: GetDpiForWindow before Windows 10 1607,
+// GetDpiForMonitor before 8.1. Tests stage older systems with them.
+struct TDpiFunctions {
+  using ForWindow = UINT(WINAPI*)(HWND);
+  using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  ForWindow forWindow;
+  ForMonitor forMonitor;
+};
+TDpiFunctions& DpiFunctions();
 
 // Where WindowDpi takes its answer when set: tests stage a move to a monitor
 // of another resolution with it. Empty, the platform answers.

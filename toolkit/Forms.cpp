@@ -112,6 +112,7 @@ void TForm::CreateParams(TCreateParams& Params) {
 }
 
 void TForm::CreateHandle() {
+  FDpiChangedTo = 0;
   TWinControl::CreateHandle();
   // Now that the window knows its monitor, size it for that DPI.
   UINT dpi = Dpi();
@@ -294,6 +295,9 @@ void TForm::WndProc(TMessage& Message) {
       AlignControls();
       return;
     case WM_DPICHANGED: {
+      // The new resolution as the message names it: on systems without
+      // GetDpiForWindow nothing else tells the window's own.
+      FDpiChangedTo = LOWORD(Message.WParam);
       auto* r = reinterpret_cast<RECT*>(Message.LParam);
       SetWindowPos(FHandle, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);

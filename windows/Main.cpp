@@ -42,6 +42,13 @@ T* Make(TComponent* owner, const char16_t* name, int l, int t, int w, int h) {
   return c;
 }
 
+// Redirection is off only for the file-name work: the windows, settings and
+// keys that use its result (and whatever libraries they bring in) come after.
+Text GuardedLongName(const Text& path) {
+  const RedirectionGuard guard;
+  return GetLongName(path);
+}
+
 }  // namespace
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
@@ -228,9 +235,9 @@ void TMainForm::FormCreate(TComponent*) {
 void TMainForm::FormShow(TComponent*) {
   std::vector<Text> args = SplitCommandLine(CommandLine());
   if (args.size() < 2) return;
-  RedirectionGuard guard;
-  Proc_NewFile(GetLongName(args[1]));
-  ListForm->Proc_AddList(GetLongName(args[1]));
+  const Text name = GuardedLongName(args[1]);
+  Proc_NewFile(name);
+  ListForm->Proc_AddList(name);
 }
 
 void TMainForm::Proc_NewFile(const Text& s) {
@@ -258,9 +265,12 @@ void TMainForm::Proc_NewFile(const Text& s) {
 }
 
 void TMainForm::RadioGroupClick(TComponent*) {
-  RedirectionGuard guard;
-  int i = RadioGroup->ItemIndex();
-  if (std::optional<Text> form = GetNameForm(MNowFile, i)) EditFile->SetText(*form);
+  std::optional<Text> form;
+  {
+    const RedirectionGuard guard;
+    form = GetNameForm(MNowFile, RadioGroup->ItemIndex());
+  }
+  if (form) EditFile->SetText(*form);
 }
 
 void TMainForm::EditFileChange(TComponent*) {
@@ -327,9 +337,13 @@ void TMainForm::FormCloseQuery(TComponent*, bool&) {
 void TMainForm::DropDstFileDrop(TComponent*, const std::vector<Text>& Files, int, int) {
   ForceForegroundWindow(Handle());
   if (Files.empty()) return;  // a drop without names changes nothing
-  RedirectionGuard guard;
-  Proc_NewFile(GetLongName(Files[0]));
-  for (const Text& f : Files) ListForm->Proc_AddList(GetLongName(f));
+  std::vector<Text> names;
+  {
+    const RedirectionGuard guard;
+    for (const Text& f : Files) names.push_back(GetLongName(f));
+  }
+  Proc_NewFile(names[0]);
+  for (const Text& n : names) ListForm->Proc_AddList(n);
 }
 
 }  // namespace tovanel

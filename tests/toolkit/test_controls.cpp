@@ -1,13 +1,16 @@
 // Windowed controls: windows made on demand, parents first, and re-created
 // windows that keep their state and their replaced message procedure.
 #include <algorithm>
+#include <map>
 
 #include "kit/Toolkit.h"
+#include "names/Wow64.h"
 #include "toolkit/Accessible.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/StdCtrls.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -216,6 +219,80 @@ TEST_F(Controls, AccessibleNamesAreGivenWhenAScreenReaderFirstAsks) {
   EXPECT_EQ(calls, (Log{"set [ファイル名]", "clear", "set [ファイル名]"}));
   delete named;
   EXPECT_EQ(calls.back(), "clear");
+}
+
+// WOW64 as Windows has it: nothing loads, and no COM object is made, while
+// a guard holds redirection off. The annotation service is staged: one
+// object that records the names it is given.
+namespace staged {
+bool off = false;
+std::vector<std::pair<HWND, Text>> names;
+BOOL WINAPI IsWow64(HANDLE, PBOOL out) { return *out = TRUE; }
+BOOL WINAPI Disable(PVOID*) { return off = true; }
+BOOL WINAPI Revert(PVOID) { return !(off = false); }
+ULONG WINAPI Release(void*) { return 0; }
+HRESULT WINAPI SetStr(void*, HWND h, DWORD, DWORD, MSAAPROPID, LPCWSTR s) {
+  return names.push_back({h, FromW(s)}), S_OK;
+}
+HRESULT WINAPI Clear(void*, HWND, DWORD, DWORD, const MSAAPROPID*, int) { return S_OK; }
+// The service's methods in their order; those Tovanel never calls stay empty.
+void* table[18] = {nullptr, nullptr, reinterpret_cast<void*>(Release), nullptr, nullptr,
+                   nullptr, nullptr, reinterpret_cast<void*>(SetStr),  nullptr, reinterpret_cast<void*>(Clear)};
+void* const services[] = {table};
+HRESULT WINAPI Create(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* out) {
+  return (*out = off ? nullptr : const_cast<void**>(services)) ? S_OK : E_FAIL;
+}
+}  // namespace staged
+
+TEST_F(Controls, AScreenReadersFirstRequestInsideAGuardStillGetsTheName) {
+  auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
+  named->AccessibleName = u"[ファイル名]";
+  Wow64Platform p = Wow64Platform::Real();
+  p.loadLibrary = [](LPCWSTR path) { return staged::off ? nullptr : LoadLibraryW(path); };
+  p.getProcAddress = [](HMODULE m, LPCSTR name) {
+    const std::map<std::string, void*> functions{
+        {"IsWow64Process", reinterpret_cast<void*>(staged::IsWow64)},
+        {"Wow64DisableWow64FsRedirection", reinterpret_cast<void*>(staged::Disable)},
+        {"Wow64RevertWow64FsRedirection", reinterpret_cast<void*>(staged::Revert)},
+        {"CoCreateInstance", reinterpret_cast<void*>(staged::Create)}};
+    const auto f = functions.find(name);
+    return f != functions.end() ? reinterpret_cast<FARPROC>(f->second) : GetProcAddress(m, name);
+  };
+  UseWow64Platform(p);
+  const TScopeExit real([] { UseWow64Platform(Wow64Platform::Real()); });
+  InitWow64();
+  {
+    const RedirectionGuard outer;
+    const RedirectionGuard inner;
+    SendMessageW(named->Handle(), WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)));
+    EXPECT_TRUE(staged::off) << "the guards no longer hold";
+  }
+  EXPECT_FALSE(staged::off);
+  EXPECT_EQ(staged::names, (std::vector<std::pair<HWND, Text>>{{named->Handle(), u"[ファイル名]"}}));
+}
+
+// Windows 8.1 and 10 before 1607 lack GetDpiForWindow: a window takes its
+// monitor's resolution, or the system's without GetDpiForMonitor (7, 8), and
+// after a move the one WM_DPICHANGED names, which the monitor may not tell yet.
+HRESULT WINAPI StagedDpiForMonitor(HMONITOR, int, UINT* x, UINT* y) { return *x = *y = 120, S_OK; }
+
+TEST_F(Controls, ResolutionComesFromTheMonitorAndTheMessageWithoutGetDpiForWindow) {
+  auto* edit = Make<TEdit>(form, form, u"Edit", 8, 8, 100, 21);
+  form->Handle();
+  const TWindowDC screen(nullptr);
+  struct Case {
+    TDpiFunctions::ForMonitor monitor;
+    UINT made;
+  } const cases[] = {{StagedDpiForMonitor, 120}, {nullptr, static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY))}};
+  for (const Case& c : cases) {
+    const TScoped<TDpiFunctions> older(DpiFunctions(), {nullptr, c.monitor});
+    form->RecreateWnd();
+    EXPECT_EQ(edit->Dpi(), c.made);
+    RECT r{0, 0, 600, 400};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(edit->Dpi(), 144u);
+    EXPECT_EQ(WindowRect(edit->Handle()).right - WindowRect(edit->Handle()).left, 150) << "the old resolution's size";
+  }
 }
 
 TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {

@@ -1,6 +1,9 @@
 // The main window driven through its controls: the state it is made in, how
 // a new file is taken and shown, the enabling rules, the conversion and
 // clipboard buttons, and the first show with a path on the command line.
+#include <map>
+#include <set>
+
 #include "kit/Windows.h"
 
 #include "names/NameForms.h"
@@ -76,6 +79,20 @@ TEST_F(MainWindow, IsMadeWithoutAFileAndWithBothGroupsDisabled) {
   EXPECT_EQ(f->MNowFile, u"");
   EXPECT_EQ(f->StatusBar->SimpleText(), kPrompt);
   EXPECT_FALSE(f->Visible());
+}
+
+// Run as administrator, each window lets the drop, its data and copied data
+// through from the ordinary Explorer, and so does every window made anew.
+TEST_F(MainWindow, BothWindowsLetDropsFromALessPrivilegedExplorerThrough) {
+  std::map<HWND, std::set<UINT>> allowed;
+  const TScoped<std::function<void(HWND, UINT)>> filter(AllowMessageFromBelow,
+                                                         [&](HWND h, UINT m) { allowed[h].insert(m); });
+  const std::set<UINT> all{WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */};
+  for (TForm* f : {static_cast<TForm*>(NewMainForm()), static_cast<TForm*>(NewListForm())}) {
+    EXPECT_EQ(allowed[f->Handle()], all);
+    f->RecreateWnd();
+    EXPECT_EQ(allowed[f->Handle()], all) << "a window made anew";
+  }
 }
 
 TEST_F(MainWindow, TakesItsPlaceFromTheSettings) {
