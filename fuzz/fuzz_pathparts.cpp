@@ -88,6 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CheckParts(path);
   CheckWalk(path);
+  if (const Text form = tovanel::ExtendedLengthForm(path); !form.empty())
+    Check(tovanel::WithoutExtendedPrefix(form) == path && tovanel::ExtendedLengthForm(form).empty());
 
   const tovanel::NameProducer same = [](const Text& p) { return p; };
   const auto form = tovanel::SelectNameForm(path, index, same, same);

@@ -19,7 +19,12 @@ std::optional<Text> LookUpStoredName(const Text& path) {
   WIN32_FIND_DATAW data;
   // The basic lookup: the short name, which is not wanted here, costs a
   // second query on some file systems.
-  const TFindHandle find(FindFirstFileExW(W(path), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+  const TFindHandle find(RetryLongPath(
+      path, INVALID_HANDLE_VALUE,
+      [&data](const Text& p) {
+        return FindFirstFileExW(W(p), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+      },
+      ExtendedLengthPath));
   if (!find) return std::nullopt;
   do {
     if (!IsDotEntry(data.cFileName)) return FromW(data.cFileName);
@@ -32,9 +37,21 @@ std::optional<Text> LookUpStoredName(const Text& path) {
 static_assert(kPathFirstTry == MAX_PATH);
 
 Text GetFullPath(const Text& path) {
-  return AskForText([&](char16_t* buffer, std::uint32_t size) {
-    return GetFullPathNameW(W(path), size, reinterpret_cast<wchar_t*>(buffer), nullptr);
-  });
+  // Only an absolute path has an extended-length form without a full path.
+  return AskForPathText(
+      path,
+      [](const Text& p, char16_t* buffer, std::uint32_t size) {
+        return GetFullPathNameW(W(p), size, reinterpret_cast<wchar_t*>(buffer), nullptr);
+      },
+      ExtendedLengthForm);
+}
+
+Text ExtendedLengthPath(const Text& path) {
+  // The refused call's error stays for its caller to read.
+  const DWORD error = GetLastError();
+  const Text form = ExtendedLengthForm(GetFullPath(path));
+  SetLastError(error);
+  return form;
 }
 
 Text GetLongName(const Text& path) { return WalkLongName(GetFullPath(path), LookUpStoredName); }
@@ -42,9 +59,12 @@ Text GetLongName(const Text& path) { return WalkLongName(GetFullPath(path), Look
 // Each call walks the whole path, so the first is made with room enough for
 // nearly every short form rather than only to learn its size.
 Text GetShortName(const Text& path) {
-  return AskForText([&](char16_t* buffer, std::uint32_t size) {
-    return GetShortPathNameW(W(path), reinterpret_cast<wchar_t*>(buffer), size);
-  });
+  return AskForPathText(
+      path,
+      [](const Text& p, char16_t* buffer, std::uint32_t size) {
+        return GetShortPathNameW(W(p), reinterpret_cast<wchar_t*>(buffer), size);
+      },
+      ExtendedLengthPath);
 }
 
 std::optional<Text> GetNameForm(const Text& path, std::int32_t index) {

@@ -14,6 +14,11 @@ namespace tovanel {
 // the empty Text when the platform cannot make one.
 Text GetFullPath(const Text& path);
 
+// The extended-length form of path's full path, in which the platform's path
+// calls take a path of any length also where long paths are not enabled;
+// the empty Text when it has none. Keeps the calling thread's last error.
+Text ExtendedLengthPath(const Text& path);
+
 // Full path with every component that the file system finds written as it
 // stores it (letter case, long name). "*" and "?" in a component act as
 // wildcards: the component becomes the name of a matching entry.

@@ -88,4 +88,43 @@ Text AskForText(const TextQuery& query) {
   return Text();
 }
 
+namespace {
+
+constexpr TextView kExtendedPrefix = u"\\\\?\\", kExtendedUnc = u"\\\\?\\UNC\\";
+
+bool IsDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+
+// "X:\" at the start of s.
+bool StartsWithDriveRoot(TextView s) { return s.size() >= 3 && IsDriveLetter(s[0]) && s[1] == u':' && s[2] == u'\\'; }
+
+}  // namespace
+
+Text ExtendedLengthForm(const Text& fullPath) {
+  const TextView p = fullPath;
+  if (StartsWithDriveRoot(p)) return Text(kExtendedPrefix) + fullPath;
+  // "\\server\...", but not a device form ("\\?\", "\\.\") nor "\\" with no server.
+  const bool device = p.size() > 3 && (p[2] == u'?' || p[2] == u'.') && p[3] == u'\\';
+  if (p.size() > 2 && p.substr(0, 2) == u"\\\\" && p[2] != u'\\' && !device)
+    return Text(kExtendedUnc) + fullPath.substr(2);
+  return Text();
+}
+
+Text WithoutExtendedPrefix(const Text& path) {
+  const TextView p = path;
+  if (p.substr(0, kExtendedUnc.size()) == kExtendedUnc) return u"\\\\" + path.substr(kExtendedUnc.size());
+  if (p.substr(0, kExtendedPrefix.size()) == kExtendedPrefix && StartsWithDriveRoot(p.substr(kExtendedPrefix.size())))
+    return path.substr(kExtendedPrefix.size());
+  return path;
+}
+
+Text AskForPathText(const Text& path, const PathTextQuery& query, const NameProducer& extended) {
+  const auto ask = [&query](const Text& p) {
+    return AskForText([&](char16_t* buffer, std::uint32_t size) { return query(p, buffer, size); });
+  };
+  const Text text = ask(path);
+  if (!text.empty() || path.size() < kPathFirstTry) return text;
+  const Text form = extended(path);
+  return form.empty() ? text : WithoutExtendedPrefix(ask(form));
+}
+
 }  // namespace tovanel

@@ -56,4 +56,31 @@ inline constexpr std::uint32_t kPathFirstTry = 260;
 // when the query fails, or keeps needing more.
 Text AskForText(const TextQuery& query);
 
+// Where long paths are not enabled, the platform's path calls refuse a path
+// of kPathFirstTry units or more; the extended-length form of the same full
+// path passes them. That form of an absolute full path ("\\?\C:\...",
+// "\\?\UNC\server\share\..."), or the empty Text when it has none: a
+// relative path, or one already in a device form ("\\?\", "\\.\").
+Text ExtendedLengthForm(const Text& fullPath);
+
+// The path as the user writes it, without the prefix that
+// ExtendedLengthForm adds; any other path unchanged.
+Text WithoutExtendedPrefix(const Text& path);
+
+// call(path); when that answers `failure` for a path of kPathFirstTry units
+// or more, call once more with extended(path), unless that is empty.
+template <typename Result, typename Call>
+Result RetryLongPath(const Text& path, Result failure, const Call& call, const NameProducer& extended) {
+  Result result = call(path);
+  if (!(result == failure) || path.size() < kPathFirstTry) return result;
+  const Text form = extended(path);
+  return form.empty() ? result : call(form);
+}
+
+// AskForText of a query about path, retried as RetryLongPath does; what the
+// retry writes comes back without the prefix, so that no shown text
+// carries it.
+using PathTextQuery = std::function<std::uint32_t(const Text& path, char16_t* buffer, std::uint32_t size)>;
+Text AskForPathText(const Text& path, const PathTextQuery& query, const NameProducer& extended);
+
 }  // namespace tovanel

@@ -1,6 +1,7 @@
 #include "names/Wow64.h"
 
 #include "base/Handles.h"
+#include "names/NameForms.h"
 
 namespace tovanel {
 
@@ -54,6 +55,23 @@ bool GuardUsable() {
   return s.active && s.disable && s.revert;
 }
 
+// The unit's path calls, each retried in the extended-length form when it
+// refuses a long path.
+DWORD Attributes(const Text& path) {
+  return RetryLongPath(
+      path, INVALID_FILE_ATTRIBUTES, [](const Text& p) { return Calls().getFileAttributes(W(p)); },
+      ExtendedLengthPath);
+}
+
+HANDLE OpenForReading(const Text& path, DWORD flags) {
+  return RetryLongPath(
+      path, INVALID_HANDLE_VALUE,
+      [flags](const Text& p) {
+        return Calls().createFile(W(p), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
+      },
+      ExtendedLengthPath);
+}
+
 template <typename Fn>
 Fn Resolve(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(Calls().getProcAddress(module, name));
@@ -61,7 +79,7 @@ Fn Resolve(HMODULE module, const char* name) {
 
 bool FileTest(const Text& path) {
   const Wow64Platform& c = Calls();
-  const DWORD attributes = c.getFileAttributes(W(path));
+  const DWORD attributes = Attributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = c.getLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
@@ -69,14 +87,15 @@ bool FileTest(const Text& path) {
     // Some files refuse their attributes (a sharing violation, for one) but
     // their folder still lists them.
     WIN32_FIND_DATAW data;
-    const TStagedFind find(c.findFirstFile(W(path), &data));
+    const TStagedFind find(RetryLongPath(
+        path, INVALID_HANDLE_VALUE, [&](const Text& p) { return c.findFirstFile(W(p), &data); }, ExtendedLengthPath));
     return find && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   }
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   // A link to a file: follow it. A target that another process holds open
   // without sharing is still there.
-  const TStagedFile target(c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  const TStagedFile target(OpenForReading(path, 0));
   return target || c.getLastError() == ERROR_SHARING_VIOLATION;
 }
 
@@ -221,14 +240,12 @@ bool IsDriveReady(char16_t ch) {
 bool IsPathDriveReady(const Text& path) { return !path.empty() && IsDriveReady(path[0]); }
 
 bool IsFolder(const Text& path) {
-  const Wow64Platform& c = Calls();
-  const DWORD attributes = c.getFileAttributes(W(path));
+  const DWORD attributes = Attributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return folder;
   // A link or junction: it counts only when its target can be opened.
-  const TStagedFile target(c.createFile(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const TStagedFile target(OpenForReading(path, FILE_FLAG_BACKUP_SEMANTICS));
   return target && folder;
 }
 

@@ -186,5 +186,11 @@ TEST(PathParts, AskForTextAsksAgainOnlyWhenTheFirstBufferIsTooSmall) {
   }
 }
 
+TEST(PathParts, ExtendedLengthFormOfAFullPath) {
+  for (const auto& [path, form] : {std::pair<Text, Text>{u"C:\\a", u"\\\\?\\C:\\a"}, {u"\\\\s\\h", u"\\\\?\\UNC\\s\\h"},
+                                   {u"\\\\?\\C:\\a", u""}, {u"\\\\.\\pipe", u""}, {u"\\a", u""}, {u"a\\b", u""}})
+    EXPECT_EQ(U8(ExtendedLengthForm(path)), U8(form)) << U8(path);
+}
+
 }  // namespace
 }  // namespace tovanel

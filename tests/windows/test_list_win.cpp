@@ -5,6 +5,7 @@
 
 #include "base/TextMeasure.h"
 #include "names/NameForms.h"
+#include "names/Wow64.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -242,6 +243,70 @@ TEST_F(ListWindow, DropsMakeTheFirstCurrentAndListThemAll) {
     EXPECT_EQ(items.size(), count);
   }
   EXPECT_TRUE(errors.shown.empty());
+}
+
+// Windows without the long-path policy: these calls refuse a path of MAX_PATH
+// units or more unless it comes in the extended-length form.
+int refused = 0;
+void* real[6];
+template <int K, int failure, typename R, typename... A>
+R WINAPI Refusing(LPCWSTR p, A... a) {
+  if (wcslen(p) < MAX_PATH || wcsncmp(p, L"\\\\?\\", 4) == 0)
+    return reinterpret_cast<R(WINAPI*)(LPCWSTR, A...)>(real[K])(p, a...);
+  SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  return ++refused, R(std::intptr_t{failure});
+}
+template <int K, int failure = -1, typename R, typename... A>
+std::pair<const char*, void*> Slot(const char* name, R(WINAPI*)(LPCWSTR, A...)) {
+  return {name, reinterpret_cast<void*>(&Refusing<K, failure, R, A...>)};
+}
+// In the import table, from which the existence tests' seam takes them too.
+struct TPathLimit {
+  std::pair<const char*, void*> slots[6] = {
+      Slot<0, 0>("GetFullPathNameW", &GetFullPathNameW), Slot<1, 0>("GetShortPathNameW", &GetShortPathNameW),
+      Slot<2>("FindFirstFileExW", &FindFirstFileExW),    Slot<3>("FindFirstFileW", &FindFirstFileW),
+      Slot<4>("GetFileAttributesW", &GetFileAttributesW), Slot<5>("CreateFileW", &CreateFileW)};
+  TPathLimit() { refused = 0, Swap(); }
+  ~TPathLimit() { Swap(); }
+  void Swap() {
+    for (int k = 0; k < 6; ++k)
+      real[k] = slots[k].second = ReplaceImport("kernel32.dll", slots[k].first, slots[k].second);
+    UseWow64Platform(Wow64Platform::Real());
+  }
+};
+
+// Real paths refused in their plain form, from the command line and a drop to
+// every name form, the clipboard and the file button, whole and unprefixed.
+TEST_F(ListWindow, LongPathsTravelWholeWhereThePlatformRefusesThem) {
+  const Text root = GetLongName(data_.Path());
+  for (std::size_t units : {300, 1000, 3900}) {
+    Text deep = root;  // folders made in the extended-length form; Wine holds up to about 4,050 units
+    for (std::size_t left; (left = units - deep.size()) > 0;)  // never 1
+      CreateDirectoryW(W(u"\\\\?\\" + (deep += u"\\D" + Text(left > 200 ? 150 : left - 2, u'd'))), nullptr);
+    const Text shortForm = GetShortName(deep);
+    Text typed = deep;  // the stored names in another case
+    std::replace(typed.begin() + root.size(), typed.end(), u'D', u'd');
+    ASSERT_FALSE(shortForm.empty()) << units;
+    const TPathLimit limit;
+    const TScoped<std::function<Text()>> commandLine(TMainForm::CommandLine, [&] { return u"p \"" + typed + u"\""; });
+    TMainForm* f = NewMainForm();
+    NewListForm();
+    f->Show();
+    EXPECT_EQ(f->MNowFile, deep);
+    for (int i : {0, 2, 3, 4, 5, 6, 7, 1}) {
+      f->RadioGroup->SetItemIndex(i);
+      const auto form = SelectNameForm(deep, i, [&](auto&) { return deep; }, [&](auto&) { return shortForm; });
+      EXPECT_EQ(f->EditFile->GetText(), *form) << i;
+    }
+    Press(f->BtnClipFile);
+    EXPECT_EQ(ClipboardText(), shortForm);
+    DropFiles(ListForm->Handle(), {typed});
+    EXPECT_EQ(ListForm->ListBox->Items().front(), deep);
+    f->Proc_NewFile(u"C:\\");
+    PressTool(ListForm->TBFile);
+    EXPECT_EQ(f->MNowFile, deep);
+    EXPECT_GT(refused, 0);
+  }
 }
 
 // Last: the window is shown. Real keys move the selection and Enter sends the
