@@ -162,6 +162,19 @@ TEST_F(MainWindow, LaterFilesKeepTheChosenForm) {
   }
 }
 
+// Windows may keep another program in front (Wine always grants it): the
+// form is still chosen, but no key goes to that program.
+TEST_F(MainWindow, NoKeysWhenTheForegroundIsRefused) {
+  WriteSettings("[Select]\r\nItem=3\r\n");
+  TMainForm* f = NewMainForm();
+  const TScoped<std::function<HWND()>> refused(TMainForm::ForegroundWindow, [] { return GetDesktopWindow(); });
+  keys.strokes.clear();
+  f->Proc_NewFile(a_);
+  EXPECT_EQ(f->RadioGroup->ItemIndex(), 3);
+  EXPECT_EQ(f->EditFile->GetText(), *GetNameForm(a_, 3));
+  EXPECT_TRUE(keys.strokes.empty());
+}
+
 TEST_F(MainWindow, AnEmptyNameFormDisablesTheFileGroupUntilAFileHasOne) {
   TMainForm* f = NewMainForm();
   f->Proc_NewFile(a_);
