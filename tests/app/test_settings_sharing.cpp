@@ -11,6 +11,7 @@
 #include "app/SettingsSave.h"
 #include "base/Error.h"
 #include "kit/Files.h"
+#include "kit/Imports.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -52,7 +53,7 @@ const Hold kHolds[] = {{"unshared", GENERIC_READ | GENERIC_WRITE, 0, false},
                        {"the old file's name", GENERIC_READ | GENERIC_WRITE, 0, true}};
 
 Text OldFileName(const TTempFolder& dir) {
-  return dir / SaveFileName(u"Tovanel.ini", GetCurrentProcessId(), TSaveFile::OldFile);
+  return dir / SaveFileName(u"Tovanel.ini", SaveOwnerOf(GetCurrentProcess()), TSaveFile::OldFile);
 }
 
 // The file the hold is on, made first when it is the old file's name.
@@ -135,6 +136,40 @@ TEST(BusySettingsFile, HeldForTwoSecondsGivesTheMessageAfterABriefWait) {
 
 namespace {
 
+// A virus scanner or the search indexer opening the new content without
+// sharing the moment it is written, for half a second.
+using ReplaceFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID);
+ReplaceFn realReplace = nullptr;
+std::optional<THeldFile> scanned;
+bool scannedOpen = false;
+
+BOOL WINAPI ReplaceWhileScanned(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
+                                LPVOID reserved) {
+  if (!scanned) scannedOpen = static_cast<bool>(scanned.emplace(FromW(replacement), GENERIC_READ, 0, 500));
+  return realReplace(replaced, replacement, backup, flags, exclude, reserved);
+}
+
+}  // namespace
+
+TEST(BusySettingsFile, NewContentHeldForHalfASecondIsSavedWithoutAMessage) {
+  TTempFolder dir;
+  const Text path = dir / u"Tovanel.ini";
+  ASSERT_TRUE(WriteBytes(path, kOld));
+  TSettingsFile ini(path);
+  ini.WriteInteger(u"Main", u"Top", 2);
+  realReplace = reinterpret_cast<ReplaceFn>(
+      ReplaceImport("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(&ReplaceWhileScanned)));
+  ASSERT_TRUE(realReplace);
+  EXPECT_NO_THROW(ini.UpdateFile());
+  ReplaceImport("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(realReplace));
+  scanned.reset();
+  EXPECT_TRUE(scannedOpen);
+  EXPECT_EQ(ReadBytes(path), kNew);
+  EXPECT_FALSE(AnyTemporaryFile(dir.Path()));
+}
+
+namespace {
+
 // A process of our own, started suspended so that it never runs; ended by
 // End() or when the test is over.
 class TChild {
@@ -152,6 +187,7 @@ class TChild {
   }
   ~TChild() { End(); }
   DWORD Id() const { return id_; }
+  TSaveOwner Owner() const { return SaveOwnerOf(process_.Get()); }
   void End() {
     if (process_ && TerminateProcess(process_.Get(), 0)) WaitForSingleObject(process_.Get(), 10000);
   }
@@ -175,37 +211,46 @@ TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
   TChild running, ended, gone;
   ASSERT_TRUE(running.Id() && ended.Id() && gone.Id());
   ended.End();  // its handle still held here, so its id is still taken
+  const TSaveOwner goneOwner{gone.Id(), std::nullopt};  // named as older versions named saves
   gone.Forget();
-  auto name = [](DWORD id, TSaveFile kind) { return SaveFileName(u"Tovanel.ini", id, kind); };
+  // A copy that died whose id the running process has now.
+  TSaveOwner before = running.Owner();
+  ASSERT_TRUE(before.started);
+  before.started = *before.started - 10'000'000;
+  auto name = [](const TSaveOwner& owner, TSaveFile kind) { return SaveFileName(u"Tovanel.ini", owner, kind); };
   constexpr auto kNewContent = TSaveFile::NewContent, kOldFile = TSaveFile::OldFile;
-  const Text kept[] = {name(running.Id(), kNewContent), name(running.Id(), kOldFile),
-                       SaveFileName(u"Other.ini", gone.Id(), kNewContent), name(gone.Id(), kNewContent) + u".x",
+  const Text kept[] = {name(running.Owner(), kNewContent), name(running.Owner(), kOldFile),
+                       name({running.Id(), std::nullopt}, kNewContent),
+                       SaveFileName(u"Other.ini", goneOwner, kNewContent), name(goneOwner, kNewContent) + u".x",
                        u"Tovanel.ini.x" + Number(gone.Id()) + u".tmp"};
   for (const Text& n : kept) ASSERT_TRUE(WriteBytes(dir / n, "kept"));
   // Killed while it replaced the file: the old file under its save's name.
-  ASSERT_TRUE(WriteBytes(dir / name(gone.Id(), kOldFile), kOld));
-  ASSERT_TRUE(WriteBytes(dir / name(gone.Id(), kNewContent), kNew));
-  ASSERT_TRUE(WriteBytes(dir / name(ended.Id(), kNewContent), "killed while writing"));
+  ASSERT_TRUE(WriteBytes(dir / name(before, kOldFile), kOld));
+  ASSERT_TRUE(WriteBytes(dir / name(before, kNewContent), kNew));
+  ASSERT_TRUE(WriteBytes(dir / name(goneOwner, kNewContent), kNew));
+  ASSERT_TRUE(WriteBytes(dir / name(ended.Owner(), kNewContent), "killed while writing"));
 
   TSettingsFile ini(path);  // finds the old file back in its place
   EXPECT_EQ(ini.ReadInteger(u"Main", u"Top", 0), 1);
   EXPECT_EQ(ReadBytes(path), kOld);
   for (const Text& n : kept) EXPECT_EQ(ReadBytes(dir / n), "kept") << ToUtf8(n);
-  for (const Text& n : {name(gone.Id(), kOldFile), name(gone.Id(), kNewContent), name(ended.Id(), kNewContent)})
+  for (const Text& n : {name(before, kOldFile), name(before, kNewContent), name(goneOwner, kNewContent),
+                        name(ended.Owner(), kNewContent)})
     EXPECT_EQ(ReadBytes(dir / n), "<missing>") << ToUtf8(n);
 
+  const Text runningFiles[] = {kept[0], kept[1], kept[2]};
   running.End();  // and the save after it ends takes its files too: the settings file is there
   ini.WriteInteger(u"Main", u"Top", 2);
   ini.UpdateFile();
   EXPECT_EQ(ReadBytes(path), kNew);
-  for (TSaveFile kind : {kNewContent, kOldFile}) EXPECT_EQ(ReadBytes(dir / name(running.Id(), kind)), "<missing>");
+  for (const Text& n : runningFiles) EXPECT_EQ(ReadBytes(dir / n), "<missing>") << ToUtf8(n);
 }
 
 TEST(BusySettingsFile, AwayWhileAnotherCopyReplacesItIsWaitedForNotReadAsMissing) {
   TTempFolder dir;
   const Text path = dir / u"Tovanel.ini";
   TChild other;  // between the two renames of its replacing
-  const Text old = dir / SaveFileName(u"Tovanel.ini", other.Id(), TSaveFile::OldFile);
+  const Text old = dir / SaveFileName(u"Tovanel.ini", other.Owner(), TSaveFile::OldFile);
   ASSERT_TRUE(WriteBytes(old, kOld));
   std::thread back([&] {
     Sleep(50);
