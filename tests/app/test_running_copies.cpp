@@ -78,11 +78,7 @@ class TCopy {
   TCopy(const TCopy&) = delete;
   TCopy& operator=(const TCopy&) = delete;
 
-  // What its save puts beside the settings file.
-  Text SaveFile(const Text& settings, TSaveFile kind) const {
-    return settings.substr(0, settings.rfind(u'\\') + 1) +
-           SaveFileName(u"Tovanel.ini", SaveOwnerOf(process_.Get()), kind);
-  }
+  TSaveOwner Owner() const { return SaveOwnerOf(process_.Get()); }
   bool WaitForMainWindow() {
     for (int i = 0; i < 600 && process_; ++i) {  // a cold start of Wine takes seconds
       if ((main_ = FindWindowOf(pid_, nullptr))) return true;
@@ -199,8 +195,8 @@ TEST(RunningCopies, SavesKilledMidwayLeaveNothingThatALaterSaveKeeps) {
   for (int round = 0; round < Rounds(); ++round) {
     TCopy copy;
     ASSERT_TRUE(copy.WaitForMainWindow());
-    const Text temp = copy.SaveFile(folder.SettingsFile(), TSaveFile::NewContent);
-    const Text old = copy.SaveFile(folder.SettingsFile(), TSaveFile::OldFile);
+    const Text temp = folder.SettingsFile() + SaveFileName(u"", copy.Owner(), TSaveFile::NewContent);
+    const Text old = folder.SettingsFile() + SaveFileName(u"", copy.Owner(), TSaveFile::OldFile);
     copy.Close();
     // Killed as its new content appears, or a little later, in its writing.
     for (int i = 0; i < 200000 && GetFileAttributesW(W(temp)) == INVALID_FILE_ATTRIBUTES && !copy.Ended(0); ++i) {

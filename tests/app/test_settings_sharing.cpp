@@ -65,6 +65,15 @@ Text Staged(const TTempFolder& dir, const Hold& hold) {
 
 ULONGLONG Since(ULONGLONG start) { return GetTickCount64() - start; }
 
+// A scanner or indexer opens the new content, unshared, as it is written; 500 ms here.
+using ReplaceFn = decltype(&ReplaceFileW);
+ReplaceFn realReplace = nullptr;
+std::optional<THeldFile> scanned;
+BOOL WINAPI ReplaceWhileScanned(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID x, LPVOID r) {
+  EXPECT_TRUE(scanned || static_cast<bool>(scanned.emplace(FromW(replacement), GENERIC_READ, 0, 500))) << "not held";
+  return realReplace(replaced, replacement, backup, flags, x, r);
+}
+
 }  // namespace
 
 TEST(BusySettingsFile, HeldForFiftyMillisecondsIsReadAndSavedWithoutAMessage) {
@@ -134,23 +143,6 @@ TEST(BusySettingsFile, HeldForTwoSecondsGivesTheMessageAfterABriefWait) {
   }
 }
 
-namespace {
-
-// A virus scanner or the search indexer opening the new content without
-// sharing the moment it is written, for half a second.
-using ReplaceFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID);
-ReplaceFn realReplace = nullptr;
-std::optional<THeldFile> scanned;
-bool scannedOpen = false;
-
-BOOL WINAPI ReplaceWhileScanned(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
-                                LPVOID reserved) {
-  if (!scanned) scannedOpen = static_cast<bool>(scanned.emplace(FromW(replacement), GENERIC_READ, 0, 500));
-  return realReplace(replaced, replacement, backup, flags, exclude, reserved);
-}
-
-}  // namespace
-
 TEST(BusySettingsFile, NewContentHeldForHalfASecondIsSavedWithoutAMessage) {
   TTempFolder dir;
   const Text path = dir / u"Tovanel.ini";
@@ -162,8 +154,8 @@ TEST(BusySettingsFile, NewContentHeldForHalfASecondIsSavedWithoutAMessage) {
   ASSERT_TRUE(realReplace);
   EXPECT_NO_THROW(ini.UpdateFile());
   ReplaceImport("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(realReplace));
+  EXPECT_TRUE(scanned);
   scanned.reset();
-  EXPECT_TRUE(scannedOpen);
   EXPECT_EQ(ReadBytes(path), kNew);
   EXPECT_FALSE(AnyTemporaryFile(dir.Path()));
 }
@@ -213,10 +205,7 @@ TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
   ended.End();  // its handle still held here, so its id is still taken
   const TSaveOwner goneOwner{gone.Id(), std::nullopt};  // named as older versions named saves
   gone.Forget();
-  // A copy that died whose id the running process has now.
-  TSaveOwner before = running.Owner();
-  ASSERT_TRUE(before.started);
-  before.started = *before.started - 10'000'000;
+  const TSaveOwner before{running.Id(), running.Owner().started.value_or(1) - 1};  // died; its id reused
   auto name = [](const TSaveOwner& owner, TSaveFile kind) { return SaveFileName(u"Tovanel.ini", owner, kind); };
   constexpr auto kNewContent = TSaveFile::NewContent, kOldFile = TSaveFile::OldFile;
   const Text kept[] = {name(running.Owner(), kNewContent), name(running.Owner(), kOldFile),
@@ -238,12 +227,11 @@ TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
                         name(ended.Owner(), kNewContent)})
     EXPECT_EQ(ReadBytes(dir / n), "<missing>") << ToUtf8(n);
 
-  const Text runningFiles[] = {kept[0], kept[1], kept[2]};
   running.End();  // and the save after it ends takes its files too: the settings file is there
   ini.WriteInteger(u"Main", u"Top", 2);
   ini.UpdateFile();
   EXPECT_EQ(ReadBytes(path), kNew);
-  for (const Text& n : runningFiles) EXPECT_EQ(ReadBytes(dir / n), "<missing>") << ToUtf8(n);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(dir / kept[i]), "<missing>") << ToUtf8(kept[i]);
 }
 
 TEST(BusySettingsFile, AwayWhileAnotherCopyReplacesItIsWaitedForNotReadAsMissing) {

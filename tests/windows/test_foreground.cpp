@@ -71,7 +71,6 @@ TEST(ForceForegroundWindow, FollowsTheMethodThatThePlatformNeeds) {
     bool want; Calls calls; bool hung = false;
   } cases[] = {
       {"already foreground", nt10, kOwn, true, true, Grant::Always, true, kAsk},
-      // Joined to a thread that takes no messages, SetForegroundWindow would wait for it.
       {"foreground hung: no attach", nt10, kOther, true, true, Grant::WhileUnlocked, true,
        Join({kHungAsked, kUnlocked, kAsk}), true},
       {"attach helps", nt10, kOther, true, true, Grant::WhileAttached, true, Join({kAttach, kAttached, kAsk})},
