@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,8 +80,8 @@ std::size_t NameStart(const Text& path) {
   return slash == Text::npos ? 0 : slash + 1;
 }
 
-DWORD Retried(const std::function<std::uint32_t()>& attempt) {
-  return RetryWhileBusy(attempt, [](unsigned ms) { Sleep(ms); });
+DWORD Retried(const std::function<std::uint32_t()>& attempt, std::span<const unsigned> pauses) {
+  return RetryWhileBusy(attempt, [](unsigned ms) { Sleep(ms); }, pauses);
 }
 
 bool Exists(const Text& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
@@ -133,7 +134,7 @@ std::string ReadWholeFile(const Text& path) {
     // Checked in this order, the file is missed in neither of its places.
     replaced = code == ERROR_FILE_NOT_FOUND && (BeingReplaced(path) || Exists(path));
     return replaced ? ERROR_SHARING_VIOLATION : code;
-  });
+  }, kOpenPauses);
   // A file that is not back by then is not there.
   if (replaced || code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME) return {};
   if (code) ThrowOpenError(path, code);
@@ -153,7 +154,7 @@ DWORD CheckWritable(const Text& path) {
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return existing ? 0 : GetLastError();
-  });
+  }, kSavePauses);
   return code == ERROR_FILE_NOT_FOUND ? 0 : code;
 }
 
@@ -177,11 +178,11 @@ DWORD WriteFlushed(const Text& temp, const std::string& bytes) {
 // One save's files beside the settings file.
 struct TSaveFiles {
   Text NewContent, OldFile;
-  TSaveFiles(const Text& path, DWORD processId) {
+  TSaveFiles(const Text& path, const TSaveOwner& owner) {
     const std::size_t name = NameStart(path);
     const Text folder = path.substr(0, name);
-    NewContent = folder + SaveFileName(TextView(path).substr(name), processId, TSaveFile::NewContent);
-    OldFile = folder + SaveFileName(TextView(path).substr(name), processId, TSaveFile::OldFile);
+    NewContent = folder + SaveFileName(TextView(path).substr(name), owner, TSaveFile::NewContent);
+    OldFile = folder + SaveFileName(TextView(path).substr(name), owner, TSaveFile::OldFile);
   }
 };
 
@@ -212,13 +213,22 @@ void UndoSave(const Text& path, const TSaveFiles& save) {
   DeleteFileW(W(save.NewContent));
 }
 
+const TSaveOwner& CurrentSaveOwner() {
+  static const TSaveOwner owner = SaveOwnerOf(GetCurrentProcess());
+  return owner;
+}
+
 // Doubt counts as running: a file kept is only a file too many, one taken
-// from under a live copy would fail its save.
-bool ProcessRuns(DWORD id) {
-  const TProcessHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+// from under a live copy would fail its save. Limited query rights are
+// granted on nearly every process, another user's too.
+bool ProcessRuns(const TSaveOwner& owner) {
+  const TProcessHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.processId));
   if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;  // no process has this id
   // An ended process keeps its id while anyone holds a handle to it.
-  return WaitForSingleObject(process.Get(), 0) != WAIT_OBJECT_0;
+  DWORD exitCode = 0;
+  if (GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE) return false;
+  // A name without a start time (an older version's) has only the id to go by.
+  return !owner.started || SaveOwnerOf(process.Get()).started.value_or(*owner.started) == *owner.started;
 }
 
 // A save whose process was killed, or whose machine stopped, before it
@@ -226,22 +236,29 @@ bool ProcessRuns(DWORD id) {
 // writes them, so those of a process that no longer runs are nobody's.
 void FinishAbandonedSaves(const Text& path) {
   const std::size_t name = NameStart(path);
-  std::vector<DWORD> owners;
+  const TSaveOwner& self = CurrentSaveOwner();
+  std::vector<TSaveOwner> owners;
   WIN32_FIND_DATAW found;
   if (const TFindHandle find(FindFirstFileW(W(path + u".*"), &found)); find) {
     do {
       const std::optional<TSaveFileOf> of = SaveFileOf(TextView(path).substr(name), FromW(found.cFileName));
-      if (of && of->processId != GetCurrentProcessId() &&
-          std::find(owners.begin(), owners.end(), of->processId) == owners.end())
-        owners.push_back(of->processId);
+      if (of && of->owner != self && std::find(owners.begin(), owners.end(), of->owner) == owners.end())
+        owners.push_back(of->owner);
     } while (FindNextFileW(find.Get(), &found));
   }
-  for (DWORD owner : owners) {
-    if (!ProcessRuns(owner)) UndoSave(path, TSaveFiles(path, owner));
+  // This process's id under any other name belonged to a process before it.
+  for (const TSaveOwner& owner : owners) {
+    if (owner.processId == self.processId || !ProcessRuns(owner)) UndoSave(path, TSaveFiles(path, owner));
   }
 }
 
 }  // namespace
+
+TSaveOwner SaveOwnerOf(void* process) {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return {GetProcessId(process), std::nullopt};
+  return {GetProcessId(process), (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime};
+}
 
 Text SettingsFilePath() { return DataFolder + u"Tovanel.ini"; }
 
@@ -262,11 +279,11 @@ void TSettingsFile::UpdateFile() {
   const std::string bytes = ini_.Serialize();
   if (const DWORD code = CheckWritable(path_)) ThrowCreateError(path_, code);
 
-  const TSaveFiles save(path_, GetCurrentProcessId());
+  const TSaveFiles save(path_, CurrentSaveOwner());
   // A save that fails leaves the file as it was, and nothing beside it.
   TScopeExit undo([&] { UndoSave(path_, save); });
   if (const DWORD code = WriteFlushed(save.NewContent, bytes)) ThrowCreateError(path_, code);
-  if (const DWORD code = Retried([&] { return PutInPlace(path_, save); })) ThrowCreateError(path_, code);
+  if (const DWORD code = Retried([&] { return PutInPlace(path_, save); }, kSavePauses)) ThrowCreateError(path_, code);
   undo.Dismiss();
   DeleteFileW(W(save.OldFile));
 }

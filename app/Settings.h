@@ -3,6 +3,7 @@
 // or writes the keys it needs and lets it go within one event handler, so
 // every writer starts from the file's current content.
 #include "app/IniFile.h"
+#include "app/SettingsSave.h"
 #include "base/Text.h"
 
 namespace tovanel {
@@ -12,6 +13,11 @@ Text SettingsFilePath();
 
 // The system's ANSI code page (CP_ACP) for files without a byte-order mark.
 TAnsiCodec SystemAnsiCodec();
+
+// Whom a process's saves are named after (see SaveFileName), given a handle
+// with query rights: its id and start time, or the id alone when the time
+// cannot be read.
+TSaveOwner SaveOwnerOf(void* process);
 
 class TSettingsFile {
  public:
@@ -32,9 +38,9 @@ class TSettingsFile {
   // Writes the whole content back through a file of its own in the same
   // folder that then replaces the file, keeping its attributes and security,
   // so a failed write leaves the old file as it was. A busy file is waited
-  // for briefly. A save leaves nothing beside the file: the files of saves
-  // whose copy died meanwhile are removed, and the old file put back if one
-  // had moved it away. Throws Error "ファイル "%s" を作成できません。%s" when the
+  // for, about a second at most (kSavePauses). A save leaves nothing beside
+  // the file: the files of saves whose copy died meanwhile are removed, and
+  // the old file put back if one had moved it away. Throws Error "ファイル "%s" を作成できません。%s" when the
   // save fails, with the file as it was and nothing beside it.
   void UpdateFile();
 

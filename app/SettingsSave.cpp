@@ -18,6 +18,18 @@ bool SameIgnoringAsciiCase(TextView a, TextView b) {
   return true;
 }
 
+// Digits only, without overflow; nothing for anything else.
+std::optional<std::uint64_t> Decimal(TextView digits) {
+  if (digits.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char16_t c : digits) {
+    if (c < u'0' || c > u'9' || value > (std::numeric_limits<std::uint64_t>::max() - (c - u'0')) / 10)
+      return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
 }  // namespace
 
 bool IsBusyFileError(std::uint32_t code) {
@@ -34,34 +46,35 @@ bool IsBusyFileError(std::uint32_t code) {
   }
 }
 
-std::uint32_t RetryWhileBusy(const std::function<std::uint32_t()>& attempt,
-                             const std::function<void(unsigned)>& pause) {
+std::uint32_t RetryWhileBusy(const std::function<std::uint32_t()>& attempt, const std::function<void(unsigned)>& pause,
+                             std::span<const unsigned> pauses) {
   std::uint32_t code = attempt();
-  for (int tries = 1; code != 0 && IsBusyFileError(code) && tries < kSettingsAttempts; ++tries) {
-    pause(kSettingsPauseMs);
+  for (unsigned ms : pauses) {
+    if (code == 0 || !IsBusyFileError(code)) break;
+    pause(ms);
     code = attempt();
   }
   return code;
 }
 
-Text SaveFileName(TextView settingsName, std::uint32_t processId, TSaveFile kind) {
-  const std::string digits = std::to_string(processId);
-  return Text(settingsName) + u"." + Text(digits.begin(), digits.end()) + Text(Suffix(kind));
+Text SaveFileName(TextView settingsName, const TSaveOwner& owner, TSaveFile kind) {
+  std::string id = std::to_string(owner.processId);
+  if (owner.started) id += "-" + std::to_string(*owner.started);
+  return Text(settingsName) + u"." + Text(id.begin(), id.end()) + Text(Suffix(kind));
 }
 
 std::optional<TSaveFileOf> SaveFileOf(TextView settingsName, TextView name) {
   const std::size_t first = settingsName.size() + 1, last = name.rfind(u'.');
   if (last == TextView::npos || last <= first) return std::nullopt;
-  std::uint64_t id = 0;
-  for (char16_t c : name.substr(first, last - first)) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    id = id * 10 + (c - u'0');
-    if (id > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
-  }
+  const TextView digits = name.substr(first, last - first);
+  const std::size_t dash = digits.find(u'-');
+  const std::optional<std::uint64_t> id = Decimal(digits.substr(0, dash));
+  if (!id || *id > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  TSaveOwner owner{static_cast<std::uint32_t>(*id), std::nullopt};
+  if (dash != TextView::npos && !(owner.started = Decimal(digits.substr(dash + 1)))) return std::nullopt;
   // Only a name this program makes: no leading zero, and this file's name.
   for (TSaveFile kind : {TSaveFile::NewContent, TSaveFile::OldFile}) {
-    if (SameIgnoringAsciiCase(name, SaveFileName(settingsName, static_cast<std::uint32_t>(id), kind)))
-      return TSaveFileOf{static_cast<std::uint32_t>(id), kind};
+    if (SameIgnoringAsciiCase(name, SaveFileName(settingsName, owner, kind))) return TSaveFileOf{owner, kind};
   }
   return std::nullopt;
 }

@@ -17,6 +17,7 @@ TMainForm* MainForm = nullptr;
 
 std::function<Text()> TMainForm::CommandLine = [] { return FromW(GetCommandLineW()); };
 std::function<void(BYTE, DWORD)> TMainForm::SendKey = [](BYTE vk, DWORD flags) { keybd_event(vk, 0, flags, 0); };
+std::function<HWND()> TMainForm::ForegroundWindow = [] { return GetForegroundWindow(); };
 
 Text MenuFontFace() {
   NONCLIENTMETRICSW ncm{};
@@ -255,6 +256,9 @@ void TMainForm::Proc_NewFile(const Text& s) {
   }
   RadioGroupClick(this);
   SetForegroundWindow(Handle());
+  // The keys go to whichever window has the foreground: when the platform
+  // refused it to us, they would reach another program.
+  if (ForegroundWindow() != Handle()) return;
   // Alt plus the item's digit: once the handlers have returned, the
   // selected item takes the keyboard focus.
   auto k = static_cast<BYTE>(('0' + RadioGroup->ItemIndex()) & 0xFF);

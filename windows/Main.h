@@ -66,6 +66,7 @@ class TMainForm : public TForm {
   // Where the platform is reached from the handlers; tests replace these.
   static std::function<Text()> CommandLine;
   static std::function<void(BYTE vk, DWORD flags)> SendKey;
+  static std::function<HWND()> ForegroundWindow;
 
  private:
   TImageList* ButtonImages;

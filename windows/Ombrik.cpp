@@ -64,6 +64,7 @@ class SystemPlatform final : public PlacementPlatform, public ForegroundPlatform
 
   WindowHandle GetForegroundWindow() override { return ToHandle(::GetForegroundWindow()); }
   std::uint32_t ThreadOf(WindowHandle w) override { return ::GetWindowThreadProcessId(ToHwnd(w), nullptr); }
+  bool IsHungAppWindow(WindowHandle w) override { return ::IsHungAppWindow(ToHwnd(w)); }
   bool AttachThreadInput(std::uint32_t from, std::uint32_t to, bool attach) override {
     return ::AttachThreadInput(from, to, attach);
   }

@@ -139,14 +139,19 @@ bool ForceForegroundWindow(WindowHandle w, ForegroundPlatform& p) {
   }
 
   // Sharing the foreground thread's input state lets us take the foreground
-  // as if we were that thread.
-  const std::uint32_t fg = p.ThreadOf(p.GetForegroundWindow());
-  const std::uint32_t own = p.ThreadOf(w);
+  // as if we were that thread. With the input joined, SetForegroundWindow
+  // waits for that thread, so a window that has stopped answering would hold
+  // us too: then only the timeout method is tried.
+  const WindowHandle current = p.GetForegroundWindow();
   bool ok = false;
-  if (p.AttachThreadInput(own, fg, true)) {
-    Raise(p, w);
-    p.AttachThreadInput(own, fg, false);
-    ok = p.GetForegroundWindow() == w;
+  if (!p.IsHungAppWindow(current)) {
+    const std::uint32_t fg = p.ThreadOf(current);
+    const std::uint32_t own = p.ThreadOf(w);
+    if (p.AttachThreadInput(own, fg, true)) {
+      Raise(p, w);
+      p.AttachThreadInput(own, fg, false);
+      ok = p.GetForegroundWindow() == w;
+    }
   }
 
   if (!ok) {

@@ -98,6 +98,8 @@ class ForegroundPlatform {
   virtual ~ForegroundPlatform() = default;
   virtual WindowHandle GetForegroundWindow() = 0;
   virtual std::uint32_t ThreadOf(WindowHandle w) = 0;
+  // True when the window's thread has not taken its messages for a while.
+  virtual bool IsHungAppWindow(WindowHandle w) = 0;
   virtual bool AttachThreadInput(std::uint32_t from, std::uint32_t to, bool attach) = 0;
   virtual void BringWindowToTop(WindowHandle w) = 0;
   virtual void SetForegroundWindow(WindowHandle w) = 0;

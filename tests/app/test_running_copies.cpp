@@ -12,6 +12,7 @@
 
 #include "app/DataFolder.h"
 #include "app/IniFile.h"
+#include "app/Settings.h"
 #include "base/Handles.h"
 #include "kit/Files.h"
 
@@ -77,7 +78,7 @@ class TCopy {
   TCopy(const TCopy&) = delete;
   TCopy& operator=(const TCopy&) = delete;
 
-  DWORD Pid() const { return pid_; }
+  TSaveOwner Owner() const { return SaveOwnerOf(process_.Get()); }
   bool WaitForMainWindow() {
     for (int i = 0; i < 600 && process_; ++i) {  // a cold start of Wine takes seconds
       if ((main_ = FindWindowOf(pid_, nullptr))) return true;
@@ -194,8 +195,8 @@ TEST(RunningCopies, SavesKilledMidwayLeaveNothingThatALaterSaveKeeps) {
   for (int round = 0; round < Rounds(); ++round) {
     TCopy copy;
     ASSERT_TRUE(copy.WaitForMainWindow());
-    const Text temp = folder.SettingsFile() + u"." + Number(copy.Pid()) + u".tmp";
-    const Text old = folder.SettingsFile() + u"." + Number(copy.Pid()) + u".bak";
+    const Text temp = folder.SettingsFile() + SaveFileName(u"", copy.Owner(), TSaveFile::NewContent);
+    const Text old = folder.SettingsFile() + SaveFileName(u"", copy.Owner(), TSaveFile::OldFile);
     copy.Close();
     // Killed as its new content appears, or a little later, in its writing.
     for (int i = 0; i < 200000 && GetFileAttributesW(W(temp)) == INVALID_FILE_ATTRIBUTES && !copy.Ended(0); ++i) {

@@ -11,6 +11,7 @@
 #include "app/SettingsSave.h"
 #include "base/Error.h"
 #include "kit/Files.h"
+#include "kit/Imports.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -52,7 +53,7 @@ const Hold kHolds[] = {{"unshared", GENERIC_READ | GENERIC_WRITE, 0, false},
                        {"the old file's name", GENERIC_READ | GENERIC_WRITE, 0, true}};
 
 Text OldFileName(const TTempFolder& dir) {
-  return dir / SaveFileName(u"Tovanel.ini", GetCurrentProcessId(), TSaveFile::OldFile);
+  return dir / SaveFileName(u"Tovanel.ini", SaveOwnerOf(GetCurrentProcess()), TSaveFile::OldFile);
 }
 
 // The file the hold is on, made first when it is the old file's name.
@@ -63,6 +64,15 @@ Text Staged(const TTempFolder& dir, const Hold& hold) {
 }
 
 ULONGLONG Since(ULONGLONG start) { return GetTickCount64() - start; }
+
+// A scanner or indexer opens the new content, unshared, as it is written; 500 ms here.
+using ReplaceFn = decltype(&ReplaceFileW);
+ReplaceFn realReplace = nullptr;
+std::optional<THeldFile> scanned;
+BOOL WINAPI ReplaceWhileScanned(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID x, LPVOID r) {
+  EXPECT_TRUE(scanned || static_cast<bool>(scanned.emplace(FromW(replacement), GENERIC_READ, 0, 500))) << "not held";
+  return realReplace(replaced, replacement, backup, flags, x, r);
+}
 
 }  // namespace
 
@@ -133,6 +143,23 @@ TEST(BusySettingsFile, HeldForTwoSecondsGivesTheMessageAfterABriefWait) {
   }
 }
 
+TEST(BusySettingsFile, NewContentHeldForHalfASecondIsSavedWithoutAMessage) {
+  TTempFolder dir;
+  const Text path = dir / u"Tovanel.ini";
+  ASSERT_TRUE(WriteBytes(path, kOld));
+  TSettingsFile ini(path);
+  ini.WriteInteger(u"Main", u"Top", 2);
+  realReplace = reinterpret_cast<ReplaceFn>(
+      ReplaceImport("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(&ReplaceWhileScanned)));
+  ASSERT_TRUE(realReplace);
+  EXPECT_NO_THROW(ini.UpdateFile());
+  ReplaceImport("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(realReplace));
+  EXPECT_TRUE(scanned);
+  scanned.reset();
+  EXPECT_EQ(ReadBytes(path), kNew);
+  EXPECT_FALSE(AnyTemporaryFile(dir.Path()));
+}
+
 namespace {
 
 // A process of our own, started suspended so that it never runs; ended by
@@ -152,6 +179,7 @@ class TChild {
   }
   ~TChild() { End(); }
   DWORD Id() const { return id_; }
+  TSaveOwner Owner() const { return SaveOwnerOf(process_.Get()); }
   void End() {
     if (process_ && TerminateProcess(process_.Get(), 0)) WaitForSingleObject(process_.Get(), 10000);
   }
@@ -175,37 +203,42 @@ TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
   TChild running, ended, gone;
   ASSERT_TRUE(running.Id() && ended.Id() && gone.Id());
   ended.End();  // its handle still held here, so its id is still taken
+  const TSaveOwner goneOwner{gone.Id(), std::nullopt};  // named as older versions named saves
   gone.Forget();
-  auto name = [](DWORD id, TSaveFile kind) { return SaveFileName(u"Tovanel.ini", id, kind); };
+  const TSaveOwner before{running.Id(), running.Owner().started.value_or(1) - 1};  // died; its id reused
+  auto name = [](const TSaveOwner& owner, TSaveFile kind) { return SaveFileName(u"Tovanel.ini", owner, kind); };
   constexpr auto kNewContent = TSaveFile::NewContent, kOldFile = TSaveFile::OldFile;
-  const Text kept[] = {name(running.Id(), kNewContent), name(running.Id(), kOldFile),
-                       SaveFileName(u"Other.ini", gone.Id(), kNewContent), name(gone.Id(), kNewContent) + u".x",
+  const Text kept[] = {name(running.Owner(), kNewContent), name(running.Owner(), kOldFile),
+                       name({running.Id(), std::nullopt}, kNewContent),
+                       SaveFileName(u"Other.ini", goneOwner, kNewContent), name(goneOwner, kNewContent) + u".x",
                        u"Tovanel.ini.x" + Number(gone.Id()) + u".tmp"};
   for (const Text& n : kept) ASSERT_TRUE(WriteBytes(dir / n, "kept"));
   // Killed while it replaced the file: the old file under its save's name.
-  ASSERT_TRUE(WriteBytes(dir / name(gone.Id(), kOldFile), kOld));
-  ASSERT_TRUE(WriteBytes(dir / name(gone.Id(), kNewContent), kNew));
-  ASSERT_TRUE(WriteBytes(dir / name(ended.Id(), kNewContent), "killed while writing"));
+  ASSERT_TRUE(WriteBytes(dir / name(before, kOldFile), kOld));
+  ASSERT_TRUE(WriteBytes(dir / name(before, kNewContent), kNew));
+  ASSERT_TRUE(WriteBytes(dir / name(goneOwner, kNewContent), kNew));
+  ASSERT_TRUE(WriteBytes(dir / name(ended.Owner(), kNewContent), "killed while writing"));
 
   TSettingsFile ini(path);  // finds the old file back in its place
   EXPECT_EQ(ini.ReadInteger(u"Main", u"Top", 0), 1);
   EXPECT_EQ(ReadBytes(path), kOld);
   for (const Text& n : kept) EXPECT_EQ(ReadBytes(dir / n), "kept") << ToUtf8(n);
-  for (const Text& n : {name(gone.Id(), kOldFile), name(gone.Id(), kNewContent), name(ended.Id(), kNewContent)})
+  for (const Text& n : {name(before, kOldFile), name(before, kNewContent), name(goneOwner, kNewContent),
+                        name(ended.Owner(), kNewContent)})
     EXPECT_EQ(ReadBytes(dir / n), "<missing>") << ToUtf8(n);
 
   running.End();  // and the save after it ends takes its files too: the settings file is there
   ini.WriteInteger(u"Main", u"Top", 2);
   ini.UpdateFile();
   EXPECT_EQ(ReadBytes(path), kNew);
-  for (TSaveFile kind : {kNewContent, kOldFile}) EXPECT_EQ(ReadBytes(dir / name(running.Id(), kind)), "<missing>");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(dir / kept[i]), "<missing>") << ToUtf8(kept[i]);
 }
 
 TEST(BusySettingsFile, AwayWhileAnotherCopyReplacesItIsWaitedForNotReadAsMissing) {
   TTempFolder dir;
   const Text path = dir / u"Tovanel.ini";
   TChild other;  // between the two renames of its replacing
-  const Text old = dir / SaveFileName(u"Tovanel.ini", other.Id(), TSaveFile::OldFile);
+  const Text old = dir / SaveFileName(u"Tovanel.ini", other.Owner(), TSaveFile::OldFile);
   ASSERT_TRUE(WriteBytes(old, kOld));
   std::thread back([&] {
     Sleep(50);

@@ -18,7 +18,7 @@ enum class Grant { Never, Always, WhileAttached, WhileUnlocked };
 struct FakeForeground : ForegroundPlatform {
   PlatformVersion version;
   WindowHandle fg = kOther;
-  bool attachOk = true, timeoutReadable = true, attached = false;
+  bool attachOk = true, timeoutReadable = true, attached = false, hung = false;
   Grant grant = Grant::Never;
   std::uint32_t timeout = kSaved;
   std::vector<std::string> calls;
@@ -26,6 +26,7 @@ struct FakeForeground : ForegroundPlatform {
   static std::string Name(WindowHandle w) { return w == kOwn ? "own" : "other"; }
   WindowHandle GetForegroundWindow() override { return calls.push_back("GetForegroundWindow"), fg; }
   std::uint32_t ThreadOf(WindowHandle w) override { return calls.push_back("ThreadOf " + Name(w)), w == kOwn ? 7 : 9; }
+  bool IsHungAppWindow(WindowHandle w) override { return calls.push_back("IsHungAppWindow " + Name(w)), hung; }
   bool AttachThreadInput(std::uint32_t from, std::uint32_t to, bool attach) override {
     calls.push_back("Attach " + std::to_string(from) + " " + std::to_string(to) + " " + std::to_string(attach));
     return attachOk && (attached = attach, true);
@@ -58,7 +59,8 @@ Calls Join(std::initializer_list<Calls> parts) {
 
 const Calls kAsk{"GetForegroundWindow"};
 const Calls kRaise{"BringWindowToTop own", "SetForegroundWindow own"};
-const Calls kAttach = Join({kAsk, kAsk, {"ThreadOf other", "ThreadOf own", "Attach 7 9 1"}});
+const Calls kHungAsked = Join({kAsk, kAsk, {"IsHungAppWindow other"}});
+const Calls kAttach = Join({kHungAsked, {"ThreadOf other", "ThreadOf own", "Attach 7 9 1"}});
 const Calls kAttached = Join({kRaise, {"Attach 7 9 0"}, kAsk});
 const Calls kUnlocked = Join({{"GetLockTimeout", "SetLockTimeout 0 2"}, kRaise, {"SetLockTimeout 200000 2"}});
 
@@ -66,9 +68,11 @@ TEST(ForceForegroundWindow, FollowsTheMethodThatThePlatformNeeds) {
   const PlatformVersion nt10{kFamilyNT, 10, 0};
   const struct {
     const char* name; PlatformVersion version; WindowHandle fg; bool attachOk, timeoutReadable; Grant grant;
-    bool want; Calls calls;
+    bool want; Calls calls; bool hung = false;
   } cases[] = {
       {"already foreground", nt10, kOwn, true, true, Grant::Always, true, kAsk},
+      {"foreground hung: no attach", nt10, kOther, true, true, Grant::WhileUnlocked, true,
+       Join({kHungAsked, kUnlocked, kAsk}), true},
       {"attach helps", nt10, kOther, true, true, Grant::WhileAttached, true, Join({kAttach, kAttached, kAsk})},
       {"attach no help", nt10, kOther, true, true, Grant::WhileUnlocked, true,
        Join({kAttach, kAttached, kUnlocked, kAsk})},
@@ -84,7 +88,7 @@ TEST(ForceForegroundWindow, FollowsTheMethodThatThePlatformNeeds) {
   for (const auto& c : cases) {
     FakeForeground f;
     f.version = c.version, f.fg = c.fg, f.attachOk = c.attachOk, f.timeoutReadable = c.timeoutReadable;
-    f.grant = c.grant;
+    f.grant = c.grant, f.hung = c.hung;
     EXPECT_EQ(ForceForegroundWindow(kOwn, f), c.want) << c.name;
     EXPECT_EQ(f.calls, c.calls) << c.name;
     EXPECT_EQ(f.timeout, kSaved) << c.name;
