@@ -25,7 +25,7 @@ quietly cmake --build --preset win32 --target Tovanel
 exe=build/win32/app/exe/Tovanel.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
 [ -n "$version" ] || { echo "no project version in build/win32/CMakeCache.txt" >&2; exit 1; }
-quietly python3 scripts/check-exe.py "$exe" --bits 32 --version "$version" --forbid "$PWD"
+scripts/check-exe.sh "$exe" 32 "$version" "$PWD"
 
 epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
 mkdir -p dist

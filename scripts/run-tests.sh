@@ -55,8 +55,8 @@ exe_checks() {
   local preset=$1 bits=$2 version home=${HOME:-}
   [ "${#home}" -gt 1 ] || home=$PWD
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$preset/CMakeCache.txt")
-  build "$preset executable: protections, imports, version" python3 scripts/check-exe.py \
-    "build/$preset/app/exe/Tovanel.exe" --bits "$bits" --version "$version" --forbid "$PWD" "$home" &&
+  build "$preset executable: protections, imports, version" scripts/check-exe.sh \
+    "build/$preset/app/exe/Tovanel.exe" "$bits" "$version" "$PWD" "$home" &&
     passed=$((passed + 1))
   build "$preset executable: reproducible" scripts/check-repro.sh "$preset" && passed=$((passed + 1))
 }
