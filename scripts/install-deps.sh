@@ -19,7 +19,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES="cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev \
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
 wine wine64 xvfb xauth locales fonts-vlgothic fonts-wine \
-imagemagick xdotool x11-utils python3 python3-xlib"
+imagemagick xdotool x11-utils python3 python3-xlib git"
 WINE32="wine32:i386"
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }

@@ -2,7 +2,8 @@
 # Installs what is missing, then builds and runs every test: the native tests
 # (sanitized), the Windows tests under Wine for both builds (the 32-bit release
 # build under WOW64 in a 64-bit prefix, wherever Debian's wine32 could be
-# installed), the release build's checks, and a bounded fuzz run.
+# installed), the checks of both executables (protections, imports, version,
+# the same bytes from a second build), and a bounded fuzz run.
 # Ends with one line "tests: N passed, M failed" and fails when any did.
 set -u
 cd "$(dirname "$0")/.."
@@ -48,6 +49,18 @@ build() {
   fi
 }
 
+# The executable of a Windows build: its protections, imports and version
+# read from the file, then the same bytes from a second build elsewhere.
+exe_checks() {
+  local preset=$1 bits=$2 version home=${HOME:-}
+  [ "${#home}" -gt 1 ] || home=$PWD
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$preset/CMakeCache.txt")
+  build "$preset executable: protections, imports, version" scripts/check-exe.sh \
+    "build/$preset/app/exe/Tovanel.exe" "$bits" "$version" "$PWD" "$home" &&
+    passed=$((passed + 1))
+  build "$preset executable: reproducible" scripts/check-repro.sh "$preset" && passed=$((passed + 1))
+}
+
 # Native: pure logic, with AddressSanitizer and UBSan.
 if build "native build" cmake --preset native && build "native build" cmake --build --preset native; then
   count_ctest "native tests" ctest --preset native
@@ -56,6 +69,7 @@ fi
 # Windows, 64-bit, under Wine with a private prefix and a virtual screen.
 if build "win64 build" cmake --preset win64 && build "win64 build" cmake --build --preset win64; then
   count_ctest "win64 tests under Wine" xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win64 --no-tests=error
+  exe_checks win64 64
 fi
 
 # Windows, 32-bit: the release artifact.
@@ -77,6 +91,7 @@ if build "win32 build" cmake --preset win32 && build "win32 build" cmake --build
   else
     echo "32-bit Wine (Debian's wine32) is not installed here: the win32 tests were built but not run."
   fi
+  exe_checks win32 32
 fi
 
 # Fuzzing with libFuzzer, bounded; FUZZ_SECONDS sets the time per target.
