@@ -4,6 +4,8 @@
 //                         them, with texts and states, as one JSON object
 //   probe clip            the clipboard's Unicode text, as JSON
 //   probe setclip <hex>   puts the text (UTF-8, in hex) on the clipboard
+//   probe short <hex>     the platform's short form of the path (UTF-8, in
+//                         hex), as JSON
 //   probe appdata         the user's roaming application-data folder
 //   probe acc             the accessible name and role of each of Tovanel's
 //                         windows and controls, as assistive technology asks
@@ -322,7 +324,7 @@ int Clip() {
   return 0;
 }
 
-int SetClip(const wchar_t* hex) {
+std::wstring FromHex(const wchar_t* hex) {
   std::string utf8;
   for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
     wchar_t pair[3] = {hex[i], hex[i + 1], 0};
@@ -331,6 +333,11 @@ int SetClip(const wchar_t* hex) {
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring text(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
+  return text;
+}
+
+int SetClip(const wchar_t* hex) {
+  const std::wstring text = FromHex(hex);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
   if (!block) return 3;
   std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
@@ -340,6 +347,14 @@ int SetClip(const wchar_t* hex) {
   bool ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
   CloseClipboard();
   return ok ? 0 : 3;
+}
+
+int Short(const wchar_t* hex) {
+  wchar_t path[32768];
+  const DWORD n = GetShortPathNameW(FromHex(hex).c_str(), path, 32768);
+  if (n == 0 || n >= 32768) return 2;
+  std::puts(("{\"path\":" + Json(std::wstring(path, n)) + "}").c_str());
+  return 0;
 }
 
 int AppData() {
@@ -447,9 +462,10 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"dump") return Dump();
   if (cmd == L"clip") return Clip();
   if (cmd == L"setclip" && argc > 2) return SetClip(argv[2]);
+  if (cmd == L"short" && argc > 2) return Short(argv[2]);
   if (cmd == L"appdata") return AppData();
   if (cmd == L"acc") return Acc();
   if (cmd == L"shown" && argc > 2) return Shown(argv[2], argc > 3 ? argv[3] : L"Tovanel");
-  std::fputs("usage: probe dump | clip | setclip <utf8-hex> | appdata\n", stderr);
+  std::fputs("usage: probe dump | clip | setclip <utf8-hex> | short <utf8-hex> | appdata\n", stderr);
   return 1;
 }
