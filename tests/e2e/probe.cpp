@@ -2,7 +2,8 @@
 // same desktop can, for the end-to-end tests' driver:
 //   probe dump            Tovanel's top-level windows and every control in
 //                         them, with texts and states, as one JSON object
-//   probe clip            the clipboard's Unicode text, as JSON
+//   probe clip            the clipboard's Unicode text and the process id
+//                         of the window that owns it (0: none), as JSON
 //   probe setclip <hex>   puts the text (UTF-8, in hex) on the clipboard
 //   probe short <hex>     the platform's short form of the path (UTF-8, in
 //                         hex), as JSON
@@ -308,7 +309,9 @@ bool OpenPatiently(HWND owner) {
 
 int Clip() {
   if (!OpenPatiently(MakeWindow())) return 2;
-  std::string out = "{\"text\":";
+  DWORD owner = 0;
+  if (HWND h = GetClipboardOwner()) GetWindowThreadProcessId(h, &owner);
+  std::string out = "{\"owner\":" + std::to_string(owner) + ",\"text\":";
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   const auto* p = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
   if (p) {
