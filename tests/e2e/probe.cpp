@@ -2,8 +2,11 @@
 // same desktop can, for the end-to-end tests' driver:
 //   probe dump            Tovanel's top-level windows and every control in
 //                         them, with texts and states, as one JSON object
-//   probe clip            the clipboard's Unicode text, as JSON
+//   probe clip            the clipboard's Unicode text and the process id
+//                         of the window that owns it (0: none), as JSON
 //   probe setclip <hex>   puts the text (UTF-8, in hex) on the clipboard
+//   probe short <hex>     the platform's short form of the path (UTF-8, in
+//                         hex), as JSON
 //   probe appdata         the user's roaming application-data folder
 //   probe acc             the accessible name and role of each of Tovanel's
 //                         windows and controls, as assistive technology asks
@@ -306,7 +309,9 @@ bool OpenPatiently(HWND owner) {
 
 int Clip() {
   if (!OpenPatiently(MakeWindow())) return 2;
-  std::string out = "{\"text\":";
+  DWORD owner = 0;
+  if (HWND h = GetClipboardOwner()) GetWindowThreadProcessId(h, &owner);
+  std::string out = "{\"owner\":" + std::to_string(owner) + ",\"text\":";
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   const auto* p = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
   if (p) {
@@ -322,7 +327,7 @@ int Clip() {
   return 0;
 }
 
-int SetClip(const wchar_t* hex) {
+std::wstring FromHex(const wchar_t* hex) {
   std::string utf8;
   for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
     wchar_t pair[3] = {hex[i], hex[i + 1], 0};
@@ -331,6 +336,11 @@ int SetClip(const wchar_t* hex) {
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring text(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
+  return text;
+}
+
+int SetClip(const wchar_t* hex) {
+  const std::wstring text = FromHex(hex);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
   if (!block) return 3;
   std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
@@ -340,6 +350,14 @@ int SetClip(const wchar_t* hex) {
   bool ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
   CloseClipboard();
   return ok ? 0 : 3;
+}
+
+int Short(const wchar_t* hex) {
+  wchar_t path[32768];
+  const DWORD n = GetShortPathNameW(FromHex(hex).c_str(), path, 32768);
+  if (n == 0 || n >= 32768) return 2;
+  std::puts(("{\"path\":" + Json(std::wstring(path, n)) + "}").c_str());
+  return 0;
 }
 
 int AppData() {
@@ -447,9 +465,10 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"dump") return Dump();
   if (cmd == L"clip") return Clip();
   if (cmd == L"setclip" && argc > 2) return SetClip(argv[2]);
+  if (cmd == L"short" && argc > 2) return Short(argv[2]);
   if (cmd == L"appdata") return AppData();
   if (cmd == L"acc") return Acc();
   if (cmd == L"shown" && argc > 2) return Shown(argv[2], argc > 3 ? argv[3] : L"Tovanel");
-  std::fputs("usage: probe dump | clip | setclip <utf8-hex> | appdata\n", stderr);
+  std::fputs("usage: probe dump | clip | setclip <utf8-hex> | short <utf8-hex> | appdata\n", stderr);
   return 1;
 }

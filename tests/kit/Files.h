@@ -1,7 +1,7 @@
 #pragma once
 // The test kit's files: a private folder under %TEMP% removed with its
-// content afterwards, whole-file reads and writes, and the checks the
-// settings tests make.
+// content afterwards, whole-file reads and writes, the checks the settings
+// tests make, and a drive that is not there.
 #include <windows.h>
 
 #include <string>
@@ -91,6 +91,15 @@ inline bool IsFolder(const Text& path) {
 inline bool AnyTemporaryFile(const Text& folder) {
   WIN32_FIND_DATAW found;
   return static_cast<bool>(TFindHandle(FindFirstFileW(W(folder + u"\\*.tmp"), &found)));
+}
+
+// A drive letter that names no drive now: Windows machines map letters such
+// as H: or Q: to home folders and shares. Upper case; 0 when every letter is taken.
+inline char16_t UnmappedDrive() {
+  const DWORD mapped = GetLogicalDrives();
+  for (char16_t letter = u'D'; letter <= u'Z'; ++letter)
+    if (!(mapped & (1u << (letter - u'A')))) return letter;
+  return 0;
 }
 
 // The platform's text for an error code, as the settings file's errors

@@ -8,13 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "kit/Scoped.h"
+#include "kit/Screen.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
@@ -141,15 +141,6 @@ inline RECT WindowRect(HWND h) {
   RECT r{};
   GetWindowRect(h, &r);
   return r;
-}
-
-// Where a window of this size is centred: within a few pixels of the middle
-// of the primary work area.
-inline bool Centred(HWND h) {
-  RECT r = WindowRect(h), work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  return std::abs((r.left + r.right) - (work.left + work.right)) <= 4 &&
-         std::abs((r.top + r.bottom) - (work.top + work.bottom)) <= 4;
 }
 
 }  // namespace tovanel::test

@@ -53,7 +53,11 @@ class TKeyRecorder {
   TScoped<std::function<void(BYTE, DWORD)>> send_;
 };
 
+// The text on the clipboard, which must have been put there by the
+// application's window: Windows refuses data from a clipboard opened without
+// a window, where Wine takes it and leaves the clipboard without an owner.
 inline Text ClipboardText() {
+  if (GetClipboardOwner() != Application().Handle()) return u"<not the application's>";
   for (int attempt = 0; attempt < 100; ++attempt, Sleep(10)) {
     if (!OpenClipboard(Application().Handle())) continue;
     Text text = u"<no text>";

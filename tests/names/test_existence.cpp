@@ -32,6 +32,8 @@ class Existence : public ::testing::Test {
 };
 
 TEST_F(Existence, FilesFoldersAndWhatIsNeither) {
+  const char16_t none = test::UnmappedDrive();
+  ASSERT_TRUE(none);
   const Text file = temp.File(u"a file.txt");
   const Text folder = temp.Folder(u"a folder");
   struct Case { Text path; bool file, folder; };
@@ -44,8 +46,8 @@ TEST_F(Existence, FilesFoldersAndWhatIsNeither) {
       {temp.Path() + u"\\a*b?<>|.txt", false, false},
       {u"", false, false},
       {u"1abc", false, false},
-      {u"hello", false, false},  // drive H is not there; no dialog
-      {u"Q:\\readme.txt", false, false},
+      {Text(1, static_cast<char16_t>(none - u'A' + u'a')) + u"ello", false, false},  // no such drive; no dialog
+      {Text(1, none) + u":\\readme.txt", false, false},
       {u"\\\\server\\share\\x", false, false},
   };
   for (const Case& c : cases) Expect(c.path, c.file, c.folder);
@@ -68,7 +70,9 @@ TEST_F(Existence, LinksAreFollowed) {
 TEST_F(Existence, DriveTest) {
   EXPECT_TRUE(IsDriveReady(u'C'));
   EXPECT_TRUE(IsDriveReady(u'c'));
-  EXPECT_FALSE(IsDriveReady(u'Q'));
+  const char16_t none = test::UnmappedDrive();
+  ASSERT_TRUE(none);
+  EXPECT_FALSE(IsDriveReady(none));
   EXPECT_EQ(GetErrorMode(), callerMode);
 }
 

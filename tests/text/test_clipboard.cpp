@@ -160,6 +160,7 @@ TEST_P(SentText, ReplacesEveryEarlierFormatWithTheUnicodeText) {
   PlaceEarlierContent();
 
   EXPECT_TRUE(SendTextToClipboard(GetParam()));
+  EXPECT_EQ(GetClipboardOwner(), owner_) << "opened without the owner window, which Windows refuses";
 
   const Content after = ReadBack();
   EXPECT_TRUE(after.Has(CF_UNICODETEXT));

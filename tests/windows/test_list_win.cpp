@@ -159,7 +159,7 @@ TEST_F(ListWindow, TBFileFollowsWhetherTheEntryIsThere) {
     bool there;
   } const cases[] = {
       {MakeFile(u"file.txt"), true}, {data_.Path(), true},   {data_ / u"missing.txt", false},
-      {u"c-bare.txt", true},         {u"nobare.txt", false}, {u"Q:\\x", false},
+      {u"c-bare.txt", true},         {u"nobare.txt", false}, {Text(1, UnmappedDrive()) + u":\\x", false},
       {u"", false},
   };
   for (const Case& c : cases) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "kit/Screen.h"
 #include "windows/Ombrik.h"
 
 using namespace tovanel;
@@ -17,25 +20,25 @@ RECT RectOf(HWND h) {
   return r;
 }
 
-Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
+// Under each taskbar the window is centred in the monitor, not in the work
+// area the taskbar leaves.
 TEST(PlacementWin, AWindowFarOffEveryMonitorIsCentredKeepingItsSize) {
-  HWND w = Make(5000, 5000);
-  ASSERT_TRUE(w && IsOffScreen(5000, 5000, 300, 200));
-  RECT work{}, tb{};
-  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-  const int edge = GetTaskbarEdge(tb);
-  const Rect area = ReferenceArea(ToRect(work), edge, ToRect(tb));
-
-  KeepWindowOnScreen(w);
-  int x = 0, y = 0, cx = 0, cy = 0;
-  ASSERT_TRUE(GetWindowBounds(w, x, y, cx, cy));
-  EXPECT_EQ(x, (area.Right - 300) / 2);
-  EXPECT_EQ(y, (area.Bottom - 200) / 2);
-  EXPECT_EQ(cx, 300);
-  EXPECT_EQ(cy, 200);
-  EXPECT_FALSE(IsOffScreen(x, y, cx, cy));
-  DestroyWindow(w);
+  struct Case { UINT edge; int thickness; } const cases[] = {
+      {ABE_BOTTOM, 0}, {ABE_BOTTOM, 40}, {ABE_TOP, 40}, {ABE_LEFT, 60}, {ABE_RIGHT, 60},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "edge " << c.edge << ", " << c.thickness << " pixels");
+    std::optional<test::TStagedTaskbar> taskbar;
+    if (c.thickness) ASSERT_TRUE(taskbar.emplace(c.edge, c.thickness).Installed());
+    HWND w = Make(5000, 5000);
+    ASSERT_TRUE(w && IsOffScreen(5000, 5000, 300, 200));
+    KeepWindowOnScreen(w);
+    EXPECT_TRUE(test::Centred(w));
+    const RECT r = RectOf(w);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 200);
+    DestroyWindow(w);
+  }
 }
 
 // Shown windows are left to the process's end: under Wine without a window

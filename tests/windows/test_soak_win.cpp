@@ -1,8 +1,10 @@
 // A long day in one run: both windows moved between two resolutions, files
 // dropped, texts converted and sent to the clipboard, the list window shown
 // and closed, again and again. Apart from the list's own entries nothing
-// the program holds may grow: drawing resources (the platform's count where
-// it answers, the owners' own in any case), windows, the working set.
+// the program holds may grow: drawing resources (the owners' own count,
+// every one made and given back through the program's imports, and the
+// platform's count where it answers), windows, the working set. When the
+// windows go, every drawing resource they made has been given back.
 //
 // The run below is the bounded one; TOVANEL_SOAK_SCALE=N repeats the whole
 // day N times, for a long run on demand.
@@ -13,6 +15,7 @@
 #include <cstdlib>
 
 #include "base/TextMeasure.h"
+#include "kit/Drawing.h"
 #include "kit/Windows.h"
 
 using namespace tovanel;
@@ -28,23 +31,25 @@ BOOL CALLBACK CountWindow(HWND h, LPARAM count) {
 
 struct TCounts {
   long drawing;                 // what the owners hold
+  std::size_t made;             // made through the imports and not given back
   DWORD platformGdi, platformUser;  // 0 where the platform does not say
   int windows;                  // this thread's, with their children
   SIZE_T workingSet;
 
-  static TCounts Now() {
+  static TCounts Now(const TDrawingCalls& calls) {
     int windows = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&windows));
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-    return {HeldDrawingResources, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+    return {HeldDrawingResources, calls.Live(), GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
             GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), windows, memory.WorkingSetSize};
   }
   void Print(const char* when) const {
-    std::printf("%s: drawing resources %ld, platform GDI %lu, USER %lu, windows %d, working set %lu KB\n", when,
-                drawing, static_cast<unsigned long>(platformGdi), static_cast<unsigned long>(platformUser), windows,
-                static_cast<unsigned long>(workingSet / 1024));
+    std::printf("%s: drawing resources %ld, made and held %zu, platform GDI %lu, USER %lu, windows %d, "
+                "working set %lu KB\n",
+                when, drawing, made, static_cast<unsigned long>(platformGdi), static_cast<unsigned long>(platformUser),
+                windows, static_cast<unsigned long>(workingSet / 1024));
   }
 };
 
@@ -84,6 +89,12 @@ class Soak : public WindowTest {
     ListForm->Close();
   }
 
+  // Whatever the windows made they give back when they go.
+  void TearDown() override {
+    WindowTest::TearDown();
+    EXPECT_EQ(drawing_.Live(), 0u) << "drawing resources made and never given back";
+  }
+
   // One day's work, `scale` times the bounded one.
   void Day(int scale) {
     for (int i = 0; i < 50 * scale; ++i) MoveTo(i % 2 ? 96 : 144);
@@ -98,6 +109,7 @@ class Soak : public WindowTest {
     Application().ProcessMessages();
   }
 
+  TDrawingCalls drawing_;
   std::vector<Text> files_;
   UINT dpi_ = 96;
   TScoped<std::function<UINT(HWND)>> monitor_{WindowDpiSource, [this](HWND) { return dpi_; }};
@@ -112,15 +124,17 @@ TEST_F(Soak, NothingButTheListGrowsOverALongDay) {
   for (int i = 0; i < 6; ++i) Drop(i), Convert(i), SendToClipboard(i), ShowAndCloseList();
   Application().ProcessMessages();
   const std::size_t entriesBefore = ListForm->ListBox->Items().size();
-  const TCounts before = TCounts::Now();
+  ASSERT_GT(drawing_.Counted(), 0u);
+  const TCounts before = TCounts::Now(drawing_);
   before.Print("before");
 
   Day(SoakScale());
 
-  const TCounts after = TCounts::Now();
+  const TCounts after = TCounts::Now(drawing_);
   after.Print("after");
   std::printf("list entries: %zu added\n", ListForm->ListBox->Items().size() - entriesBefore);
   EXPECT_EQ(after.drawing, before.drawing);
+  EXPECT_EQ(after.made, before.made);
   EXPECT_EQ(after.windows, before.windows);
   if (before.platformGdi) {
     EXPECT_LE(after.platformGdi, before.platformGdi + 16);
