@@ -41,7 +41,7 @@ constexpr DWORD kPush = BS_PUSHBUTTON | WS_TABSTOP, kFrame = BS_GROUPBOX, kRadio
                 kEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 
 // A radio group is a frame of radio buttons, column by column, 8 pixels in,
-// 304 pixels apart and 19 high; a toolbar stays empty.
+// 304 pixels apart and 19 high. The toolbar stays without buttons.
 constexpr int kRadioColumnWidth = 304, kRadioHeight = 19, kRadioInset = 8;
 
 // Whether a row's parent is the control of this field.
@@ -76,14 +76,19 @@ consteval std::array<Child, ChildCount()> Children() {
     Child c{L"BUTTON", kPush, parent, b.left, b.top, b.width, b.height, row.caption};
     switch (row.kind.cls) {
       case TKindClass::ToolBar:
-        c = {TOOLBARCLASSNAMEW, TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER, parent, b.left, b.top,
-             b.width, b.height, nullptr};
+        c.cls = TOOLBARCLASSNAMEW;
+        c.style = TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER;
         break;
       case TKindClass::Frame:
       case TKindClass::RadioGroup: c.style = kFrame; break;
-      case TKindClass::Edit: c = {L"EDIT", kEdit | (row.kind.readOnly ? ES_READONLY : 0), parent, b.left, b.top,
-                                  b.width, b.height, nullptr}; break;
-      case TKindClass::StatusBar: c.cls = STATUSCLASSNAMEW, c.style = CCS_NORESIZE | CCS_NOPARENTALIGN; break;
+      case TKindClass::Edit:
+        c.cls = L"EDIT";
+        c.style = kEdit | (row.kind.readOnly ? ES_READONLY : 0);
+        break;
+      case TKindClass::StatusBar:
+        c.cls = STATUSCLASSNAMEW;
+        c.style = CCS_NORESIZE | CCS_NOPARENTALIGN;
+        break;
       default: break;
     }
     made[i] = n;
