@@ -9,6 +9,10 @@
 #include <windows.h>
 #ifdef FLOOR_CONTROLS
 #include <commctrl.h>
+
+#include <array>
+
+#include "windows/Main.h"
 #endif
 
 namespace {
@@ -27,41 +31,79 @@ struct Child {
   DWORD style;
   int parent;  // index of the parent in the table, -1 for the window
   int x, y, w, h;
-  const wchar_t* text;
+  const char16_t* text;
 };
+
+using tovanel::kMainControls;
+using tovanel::TKindClass;
 
 constexpr DWORD kPush = BS_PUSHBUTTON | WS_TABSTOP, kFrame = BS_GROUPBOX, kRadio = BS_AUTORADIOBUTTON | WS_TABSTOP,
                 kEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 
-const Child kChildren[] = {
-    {TOOLBARCLASSNAMEW, TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER, -1, 0, 0, 624, 38, nullptr},
-    {L"BUTTON", kFrame, -1, 0, 38, 624, 155, L"[ファイル名]"},
-    {L"BUTTON", kFrame, 1, 2, 14, 620, 90, nullptr},
-    {L"BUTTON", kRadio | WS_GROUP, 2, 8, 8, 300, 19, L"[&0]名前(長い)"},
-    {L"BUTTON", kRadio, 2, 8, 27, 300, 19, L"[&1]名前(短い)"},
-    {L"BUTTON", kRadio, 2, 8, 46, 300, 19, L"[&2]ドライブとフォルダ名(長い)"},
-    {L"BUTTON", kRadio, 2, 8, 65, 300, 19, L"[&3]ドライブとフォルダ名(短い)"},
-    {L"BUTTON", kRadio, 2, 312, 8, 300, 19, L"[&4]ファイル名と拡張子(長い)"},
-    {L"BUTTON", kRadio, 2, 312, 27, 300, 19, L"[&5]ファイル名と拡張子((短い)"},
-    {L"BUTTON", kRadio, 2, 312, 46, 300, 19, L"[&6]ファイル名だけ(長い)"},
-    {L"BUTTON", kRadio, 2, 312, 65, 300, 19, L"[&7]ファイル名だけ(短い)"},
-    {L"EDIT", kEdit | ES_READONLY, 1, 2, 104, 620, 20, nullptr},
-    {L"BUTTON", kPush, 1, 2, 124, 190, 29, L"文字種変換に入力(&G)"},
-    {L"BUTTON", kPush, 1, 372, 124, 250, 29, L"クリップボードに送る(&Q)"},
-    {L"BUTTON", kPush, 1, 192, 124, 180, 29, L"リストに追加(&S)"},
-    {L"BUTTON", kFrame, -1, 0, 197, 624, 145, L"[文字種変換]"},
-    {L"BUTTON", kFrame, 15, 2, 14, 620, 80, nullptr},
-    {L"BUTTON", kPush, 16, 5, 14, 200, 25, L"大文字→小文字(&A)"},
-    {L"BUTTON", kPush, 16, 5, 45, 200, 25, L"小文字→大文字(&B)"},
-    {L"BUTTON", kPush, 16, 210, 15, 200, 25, L"全角→半角(&C)"},
-    {L"BUTTON", kPush, 16, 210, 45, 200, 25, L"半角→全角((&D)"},
-    {L"BUTTON", kPush, 16, 415, 14, 200, 25, L"ひらがな→カタカナ(&E)"},
-    {L"BUTTON", kPush, 16, 415, 45, 200, 25, L"カタカナ→ひらがな(&F)"},
-    {L"EDIT", kEdit, 15, 2, 94, 620, 20, nullptr},
-    {L"BUTTON", kPush, 15, 372, 114, 250, 29, L"クリップボードに送る(&Z)"},
-    {L"BUTTON", kPush, 15, 222, 114, 150, 29, L"リストに追加(&T)"},
-    {STATUSCLASSNAMEW, CCS_NORESIZE | CCS_NOPARENTALIGN, -1, 0, 342, 624, 19, L"ファイルをドラッグ&ドロップしてください｡"},
-};
+// A radio group is a frame of radio buttons, column by column, 8 pixels in,
+// 304 pixels apart and 19 high. The toolbar stays without buttons.
+constexpr int kRadioColumnWidth = 304, kRadioHeight = 19, kRadioInset = 8;
+
+// Whether a row's parent is the control of this field.
+consteval bool Names(const auto& parent, const auto& field) {
+  return std::visit(
+      [](auto p, auto f) {
+        if constexpr (std::is_same_v<decltype(p), decltype(f)>) return p == f;
+        return false;
+      },
+      parent, field);
+}
+
+consteval std::size_t ChildCount() {
+  std::size_t n = 0;
+  for (const auto& row : kMainControls)
+    n += row.kind.cls == TKindClass::ToolButton ? 0 : 1 + row.kind.items.size();
+  return n;
+}
+
+// The main window's controls as plain system controls, from its own table.
+consteval std::array<Child, ChildCount()> Children() {
+  std::array<Child, ChildCount()> out{};
+  std::size_t made[std::size(kMainControls)] = {};
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < std::size(kMainControls); ++i) {
+    const auto& row = kMainControls[i];
+    if (row.kind.cls == TKindClass::ToolButton) continue;
+    int parent = -1;
+    for (std::size_t j = 0; j < i; ++j)
+      if (Names(row.parent, kMainControls[j].field)) parent = static_cast<int>(made[j]);
+    const auto& b = row.bounds;
+    Child c{L"BUTTON", kPush, parent, b.left, b.top, b.width, b.height, row.caption};
+    switch (row.kind.cls) {
+      case TKindClass::ToolBar:
+        c.cls = TOOLBARCLASSNAMEW;
+        c.style = TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER;
+        break;
+      case TKindClass::Frame:
+      case TKindClass::RadioGroup: c.style = kFrame; break;
+      case TKindClass::Edit:
+        c.cls = L"EDIT";
+        c.style = kEdit | (row.kind.readOnly ? ES_READONLY : 0);
+        break;
+      case TKindClass::StatusBar:
+        c.cls = STATUSCLASSNAMEW;
+        c.style = CCS_NORESIZE | CCS_NOPARENTALIGN;
+        break;
+      default: break;
+    }
+    made[i] = n;
+    out[n++] = c;
+    const std::size_t rows = row.kind.items.size() / (row.kind.columns ? row.kind.columns : 1);
+    for (std::size_t k = 0; k < row.kind.items.size(); ++k)
+      out[n++] = {L"BUTTON", kRadio | (k ? 0 : WS_GROUP), static_cast<int>(made[i]),
+                  kRadioInset + static_cast<int>(k / rows) * kRadioColumnWidth,
+                  kRadioInset + static_cast<int>(k % rows) * kRadioHeight, kRadioColumnWidth - 4, kRadioHeight,
+                  row.kind.items[k]};
+  }
+  return out;
+}
+
+constexpr auto kChildren = Children();
 
 bool MakeControls(HWND window, HINSTANCE instance) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -70,7 +112,7 @@ bool MakeControls(HWND window, HINSTANCE instance) {
   int i = 0;
   for (const Child& c : kChildren) {
     HWND parent = c.parent < 0 ? window : made[c.parent];
-    made[i] = CreateWindowExW(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style, c.x, c.y, c.w, c.h,
+    made[i] = CreateWindowExW(0, c.cls, reinterpret_cast<const wchar_t*>(c.text), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style, c.x, c.y, c.w, c.h,
                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), instance, nullptr);
     if (!made[i++]) return false;
   }

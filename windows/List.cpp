@@ -40,45 +40,19 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   // face, which is given here already so that its windows are made once.
   SetFontName(MenuFontFace());
   FontCharset = SHIFTJIS_CHARSET;
-  OnCreate = [this](TComponent* s) { FormCreate(s); };
-  OnCloseQuery = [this](TComponent* s, bool& c) { FormCloseQuery(s, c); };
+  OnCreate = Bind(this, &TListForm::FormCreate);
+  OnCloseQuery = Bind(this, &TListForm::FormCloseQuery);
 
   DropDst = new TDropDst(this);
   DropDst->SetName(u"DropDst");
-  DropDst->OnFileDrop = [this](TComponent* s, const std::vector<Text>& f, int x, int y) { DropDstFileDrop(s, f, x, y); };
+  DropDst->OnFileDrop = Bind(this, &TListForm::DropDstFileDrop);
   DropDst->SetTarget(THookTarget::htForm);
 
-  ToolBar = new TToolBar(this);
-  ToolBar->SetName(u"ToolBar");
-  ToolBar->SetBounds(0, 0, 288, 44);
-  ToolBar->Align = TAlign::alTop;
-  ToolBar->ButtonWidth = 131;
-  ToolBar->ButtonHeight = 18;
-  ToolBar->Wrapable = true;
-  TBClip = ToolBar->AddButton(this, u"TBClip", u"クリップボードに送る(&C)");
-  TBClip->OnClick = [this](TComponent* s) { ListBoxDblClick(s); };
-  ToolButton2 = ToolBar->AddButton(this, u"ToolButton2", nullptr);
-  TBFile = ToolBar->AddButton(this, u"TBFile", u"ファイル名に入力(&F)");
-  TBFile->OnClick = [this](TComponent* s) { TBFileClick(s); };
-  ToolButton1 = ToolBar->AddButton(this, u"ToolButton1", nullptr);
-  ToolButton1->Wrap = true;
-  TBChar = ToolBar->AddButton(this, u"TBChar", u"文字種変換に入力(&J)");
-  TBChar->OnClick = [this](TComponent* s) { TBCharClick(s); };
-  ToolButton5 = ToolBar->AddButton(this, u"ToolButton5", nullptr);
-  ToolBar->SetParent(this);
-
-  ListBox = new TListBox(this);
-  ListBox->SetName(u"ListBox");
-  ListBox->SetBounds(0, 44, 288, 227);
-  ListBox->Align = TAlign::alClient;
-  ListBox->SetHint(u"ダブルクリックまたはEnterでクリップボードに送る");
+  BuildControls(this, kListControls);
   // Announced by the window it fills.
   ListBox->AccessibleName = FText;
-  ListBox->ShowHint = true;
-  ListBox->OnClick = [this](TComponent* s) { ListBoxClick(s); };
-  ListBox->OnDblClick = [this](TComponent* s) { ListBoxDblClick(s); };
-  ListBox->OnKeyPress = [this](TComponent* s, char16_t& k) { ListBoxKeyPress(s, k); };
-  ListBox->SetParent(this);
+  ListBox->OnDblClick = Bind(this, &TListForm::ListBoxDblClick);
+  ListBox->OnKeyPress = Bind(this, &TListForm::ListBoxKeyPress);
 
   Handle();
   DescriptionLoaded();

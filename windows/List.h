@@ -2,9 +2,7 @@
 // The list window: texts collected during the run, newest first, from which
 // an entry goes to the clipboard, becomes the current file or is converted.
 #include "droptarget/DROPDST.h"
-#include "toolkit/ComCtrls.h"
-#include "toolkit/Forms.h"
-#include "toolkit/StdCtrls.h"
+#include "toolkit/ControlTable.h"
 
 namespace tovanel {
 
@@ -49,6 +47,28 @@ class TListForm : public TForm {
   long MWidest = 0;
   HFONT MMeasuredFont = nullptr;
 };
+
+// The list window's controls, from the top down.
+inline constexpr TControlRow<TListForm> kListControls[] = {
+    // field, name, kind, parent, left top width height, alignment, caption, hint, tab order, picture, handler
+    {&TListForm::ToolBar, u"ToolBar", ToolBarKind(131, 18, true), kWindow, {0, 0, 288, 44}, TAlign::alTop, nullptr,
+     {}, kNoTabStop, {}, nullptr},
+    {&TListForm::TBClip, u"TBClip", kToolButton, &TListForm::ToolBar, {}, TAlign::alNone, u"クリップボードに送る(&C)",
+     {}, kNoTabStop, {}, &TListForm::ListBoxDblClick},
+    {&TListForm::ToolButton2, u"ToolButton2", kSeparator, &TListForm::ToolBar, {}, TAlign::alNone, nullptr, {},
+     kNoTabStop, {}, nullptr},
+    {&TListForm::TBFile, u"TBFile", kToolButton, &TListForm::ToolBar, {}, TAlign::alNone, u"ファイル名に入力(&F)", {},
+     kNoTabStop, {}, &TListForm::TBFileClick},
+    {&TListForm::ToolButton1, u"ToolButton1", kRowBreak, &TListForm::ToolBar, {}, TAlign::alNone, nullptr, {},
+     kNoTabStop, {}, nullptr},
+    {&TListForm::TBChar, u"TBChar", kToolButton, &TListForm::ToolBar, {}, TAlign::alNone, u"文字種変換に入力(&J)", {},
+     kNoTabStop, {}, &TListForm::TBCharClick},
+    {&TListForm::ToolButton5, u"ToolButton5", kSeparator, &TListForm::ToolBar, {}, TAlign::alNone, nullptr, {},
+     kNoTabStop, {}, nullptr},
+    {&TListForm::ListBox, u"ListBox", kListBox, kWindow, {0, 44, 288, 227}, TAlign::alClient, nullptr,
+     {u"ダブルクリックまたはEnterでクリップボードに送る", true}, 1, {}, &TListForm::ListBoxClick},
+};
+static_assert(WellFormed(kListControls));
 
 extern TListForm* ListForm;
 
