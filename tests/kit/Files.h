@@ -37,8 +37,11 @@ class TTempFolder {
   TTempFolder() {
     wchar_t buffer[MAX_PATH + 1];
     static int count = 0;
-    path_ = FromW(buffer, GetTempPathW(MAX_PATH + 1, buffer)) + u"tovanel-" + Number(GetCurrentProcessId()) + u"-" +
-            Number(++count);
+    // Long form: Windows may report %TEMP% with short components, and tests
+    // expect the names the product shows.
+    GetTempPathW(MAX_PATH + 1, buffer);
+    path_ = FromW(buffer, GetLongPathNameW(buffer, buffer, MAX_PATH + 1)) + u"tovanel-" +
+            Number(GetCurrentProcessId()) + u"-" + Number(++count);
     CreateDirectoryW(W(path_), nullptr);
   }
   ~TTempFolder() { RemoveTree(path_); }

@@ -205,7 +205,7 @@ TEST_F(ListWindow, ButtonsHandTheSelectedEntryOn) {
   l->Proc_AddList(file);
   PressTool(l->TBFile);
   EXPECT_EQ(MainForm->MNowFile, file);
-  EXPECT_EQ(MainForm->EditFile->GetText(), *GetNameForm(file, MainForm->RadioGroup->ItemIndex()));
+  EXPECT_EQ(MainForm->EditFile->GetText(), file);
   EXPECT_TRUE(MainForm->Visible());
   EXPECT_EQ(l->ListBox->Items().size(), 1u);
 
