@@ -914,17 +914,12 @@ class ListWindow(TovanelTest):
         s.key("alt+c")
         s.until_sent("the entry on the clipboard", self.win(f))
 
-        # Keys: Up moves the selection, Enter sends it, other characters nothing.
+        # Keys: Up moves the selection, Enter sends it.
         s.key("Up")
         snap = s.until("Up to select the text", lambda s: s.list.selected == 0)
         self.assertFalse(snap.list.toolbar_button("ファイル名に入力(&F)")["enabled"])
         s.key("Return")
         s.until_sent("Enter to send the text", "not a path")
-        self.d.set_clipboard("sentinel")
-        s.type("n")
-        s.key("space")
-        time.sleep(0.5)  # give a wrong reaction the time to show
-        self.assertEqual(self.d.clipboard(), "sentinel", "characters other than Enter send nothing")
 
         # A double click sends the entry under the pointer.
         self.d.click(*s.snap().list.entry_point(1), repeat=2)
