@@ -39,7 +39,6 @@ TEST_F(ListWindow, TakesItsPlaceAndOuterSizeFromTheSettings) {
   } const cases[] = {
       {nullptr, {708, 400, 1008, 700}},
       {"[List]\r\nTop=120\r\nLeft=30\r\nHeight=250\r\nWidth=0x190\r\n", {30, 120, 430, 370}},
-      {"[list]\r\nwidth=abc\r\nHEIGHT=\r\n", {708, 400, 1008, 700}},
       {"[List]\r\nTop=-4000\r\nLeft=9000\r\n", {}},
   };
   for (const Case& c : cases) {

@@ -100,8 +100,6 @@ TEST_F(MainWindow, TakesItsPlaceFromTheSettings) {
     int left, top;
   } const cases[] = {
       {nullptr, 100, 100},
-      {"[Main]\r\nTop=0x20\r\nLeft=0X40\r\n", 64, 32},
-      {"[Main]\r\nTop=abc\r\nLeft=\r\n", 100, 100},
       {"[main]\r\ntop=-8\r\nleft=-12\r\n", -12, -8},
       {"[Main]\r\nTop=5000\r\nLeft=-9000\r\n", kCentred, kCentred},
   };
