@@ -37,8 +37,7 @@ class TTempFolder {
   TTempFolder() {
     wchar_t buffer[MAX_PATH + 1];
     static int count = 0;
-    // Long form: Windows may report %TEMP% with short components, and tests
-    // expect the names the product shows.
+    // Long form, as shown: Windows may report %TEMP% with short components.
     GetTempPathW(MAX_PATH + 1, buffer);
     path_ = FromW(buffer, GetLongPathNameW(buffer, buffer, MAX_PATH + 1)) + u"tovanel-" +
             Number(GetCurrentProcessId()) + u"-" + Number(++count);

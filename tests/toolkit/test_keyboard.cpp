@@ -21,8 +21,7 @@ LRESULT CALLBACK SeeKeyUp(int code, WPARAM wp, LPARAM lp) {
 }
 
 // Presses and releases `vk`, with Alt held when asked, and waits until the
-// last release has been taken and nothing it caused is still queued; a busy
-// machine may take long over it.
+// last release has been taken and nothing it caused is still queued.
 void Press(BYTE vk, bool alt = false) {
   static const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, SeeKeyUp, nullptr, GetCurrentThreadId());
   ASSERT_TRUE(hook);
