@@ -152,20 +152,4 @@ TEST_F(DropTarget, RecreatedWindowIsRegisteredWithTheCurrentSetting) {
   }
 }
 
-TEST_F(DropTarget, DestroyedTargetGivesTheFormItsOwnProcedureBack) {
-  delete drop;
-  HDROP h = Drop({u"C:\\a.txt"});
-  EXPECT_TRUE(events.empty());
-  EXPECT_TRUE(TShellCalls::finished.empty());
-  EXPECT_EQ(formOwn, std::vector<UINT>{WM_DROPFILES});
-  DragFinish(h);
-}
-
-TEST_F(DropTarget, FormOwningItsTargetIsDestroyedCleanly) {
-  // The removal notice reaches the target before it dies with the form.
-  delete form;
-  form = nullptr;
-  EXPECT_TRUE(errors.shown.empty());
-}
-
 }  // namespace

@@ -218,7 +218,6 @@ void DumpControls(HWND parent, std::string& out) {
         out += ",\"checked\":" + Json(Ask(h, BM_GETCHECK, 0, 0) == BST_CHECKED);
     } else if (endsWith(L"LISTBOX")) {
       out += ",\"items\":" + ListItems(h) + ",\"selected\":" + std::to_string(Ask(h, LB_GETCURSEL, 0, 0)) +
-             ",\"extent\":" + std::to_string(Ask(h, LB_GETHORIZONTALEXTENT, 0, 0)) +
              ",\"top\":" + std::to_string(Ask(h, LB_GETTOPINDEX, 0, 0)) +
              ",\"itemheight\":" + std::to_string(Ask(h, LB_GETITEMHEIGHT, 0, 0));
     } else if (endsWith(TOOLBARCLASSNAMEW)) {

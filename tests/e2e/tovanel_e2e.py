@@ -703,7 +703,7 @@ class FirstRun(TovanelTest):
 
 
 class Conversion(TovanelTest):
-    def test_conversion_buttons_clipboard_and_length_limit(self):
+    def test_conversion_buttons_and_clipboard(self):
         s = self.start()
         m = s.snap().main
         # Resting the mouse on the conversion box brings up its hint.
@@ -738,14 +738,6 @@ class Conversion(TovanelTest):
         s.click_control(m.control(text="クリップボードに送る(&Z)"))
         s.until_sent("the converted text on the clipboard", "ひらがな\u3000ＡＢＣ")
 
-        # What the user puts in stops at 256 characters.
-        snap = s.replace_char_text("0123456789" * 30)
-        self.assertEqual(len(snap.main.edit_char["text"]), 256)
-
-        # Emptying the box disables the group again.
-        s.key("End", "shift+Home", "Delete")
-        snap = s.until("the box to empty", lambda s: s.main.edit_char["text"] == "")
-        self.assert_enabled(snap.main.char_group_controls(), False, "after emptying the box")
         self.close_main_by_close_box(s)
         self.assertEqual(read_settings(self.d.settings_file)["Select"], {"Item": "0"})
 
@@ -904,8 +896,6 @@ class ListWindow(TovanelTest):
         self.assertTrue(lst.toolbar_button("クリップボードに送る(&C)")["enabled"])
         self.assertTrue(lst.toolbar_button("文字種変換に入力(&J)")["enabled"])
         self.assertFalse(lst.toolbar_button("ファイル名に入力(&F)")["enabled"], "the text names nothing on disk")
-        extent = lst.list_box["extent"]
-        self.assertGreater(extent, 0)
 
         # A click on the file's entry selects it; the file button follows.
         self.d.click(*lst.entry_point(1))
@@ -914,17 +904,12 @@ class ListWindow(TovanelTest):
         s.key("alt+c")
         s.until_sent("the entry on the clipboard", self.win(f))
 
-        # Keys: Up moves the selection, Enter sends it, other characters nothing.
+        # Keys: Up moves the selection, Enter sends it.
         s.key("Up")
         snap = s.until("Up to select the text", lambda s: s.list.selected == 0)
         self.assertFalse(snap.list.toolbar_button("ファイル名に入力(&F)")["enabled"])
         s.key("Return")
         s.until_sent("Enter to send the text", "not a path")
-        self.d.set_clipboard("sentinel")
-        s.type("n")
-        s.key("space")
-        time.sleep(0.5)  # give a wrong reaction the time to show
-        self.assertEqual(self.d.clipboard(), "sentinel", "characters other than Enter send nothing")
 
         # A double click sends the entry under the pointer.
         self.d.click(*s.snap().list.entry_point(1), repeat=2)
@@ -963,19 +948,6 @@ class ListWindow(TovanelTest):
         self.assertEqual(snap.list.entries, ["not a path", self.win(f)])
         self.assertEqual(snap.list.selected, 0)
         self.assertEqual(snap.list.rect, lst.rect)
-
-        # A wider entry widens the scrolling extent; it never shrinks.
-        s.activate_main()
-        s.replace_char_text("W" * 120)
-        s.key("alt+t")
-        snap = s.until("the wide entry", lambda s: len(s.list.entries) == 3)
-        self.assertGreater(snap.list.list_box["extent"], extent)
-        wide = snap.list.list_box["extent"]
-        s.activate_main()
-        s.replace_char_text("i")
-        s.key("alt+t")
-        snap = s.until("the narrow entry", lambda s: len(s.list.entries) == 4)
-        self.assertEqual(snap.list.list_box["extent"], wide)
 
         s.activate_main()
         self.close_main_by_alt_x(s)

@@ -37,8 +37,10 @@ class TTempFolder {
   TTempFolder() {
     wchar_t buffer[MAX_PATH + 1];
     static int count = 0;
-    path_ = FromW(buffer, GetTempPathW(MAX_PATH + 1, buffer)) + u"tovanel-" + Number(GetCurrentProcessId()) + u"-" +
-            Number(++count);
+    // Long form, as shown: Windows may report %TEMP% with short components.
+    GetTempPathW(MAX_PATH + 1, buffer);
+    path_ = FromW(buffer, GetLongPathNameW(buffer, buffer, MAX_PATH + 1)) + u"tovanel-" +
+            Number(GetCurrentProcessId()) + u"-" + Number(++count);
     CreateDirectoryW(W(path_), nullptr);
   }
   ~TTempFolder() { RemoveTree(path_); }

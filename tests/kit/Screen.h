@@ -11,6 +11,12 @@
 
 namespace tovanel::test {
 
+inline RECT WindowRect(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return r;
+}
+
 // The work area grown back over the taskbar, as the platform reports both
 // now: Windows takes the taskbar off the work area, Wine does not.
 inline RECT CentringArea() {

@@ -137,10 +137,4 @@ inline Text WindowText(HWND h) {
   return FromW(buffer, static_cast<std::size_t>(GetWindowTextW(h, buffer, 512)));
 }
 
-inline RECT WindowRect(HWND h) {
-  RECT r{};
-  GetWindowRect(h, &r);
-  return r;
-}
-
 }  // namespace tovanel::test

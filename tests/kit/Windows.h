@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -73,6 +75,24 @@ inline Text ClipboardText() {
 }
 
 inline void PutOnClipboard(const Text& text) { ASSERT_TRUE(SendTextToClipboard(text)); }
+
+// The widest entry of a list box as the platform measures it in the font
+// the box holds.
+inline LRESULT WidestEntry(HWND box) {
+  const HDC dc = GetDC(box);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  for (LRESULT i = 0, n = SendMessageW(box, LB_GETCOUNT, 0, 0); i < n; ++i) {
+    std::wstring entry(SendMessageW(box, LB_GETTEXTLEN, i, 0), L'\0');
+    SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, entry.c_str(), int(entry.size()), &size);
+    widest = std::max(widest, size.cx);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(box, dc);
+  return widest;
+}
 
 // Counts this thread's windows of the forms' own class.
 inline BOOL CALLBACK CountFormWindow(HWND h, LPARAM count) {

@@ -11,8 +11,6 @@
 namespace tovanel {
 namespace {
 
-std::string U8(const Text& t) { return ToUtf8(t); }
-
 // Lower case below the drive head, which the long form keeps as written.
 Text Lower(Text t) {
   for (std::size_t i = 2; i < t.size(); ++i)
@@ -71,13 +69,13 @@ TEST_F(NameForms, LongFormWritesStoredNamesAndKeepsWhatIsMissing) {
       {u"c:\\", u"c:\\"},  // the drive head stays as written
       {u"", u""},
   };
-  for (const Case& c : cases) EXPECT_EQ(U8(GetLongName(c.in)), U8(c.out)) << U8(c.in);
+  for (const Case& c : cases) EXPECT_EQ(ToUtf8(GetLongName(c.in)), ToUtf8(c.out)) << ToUtf8(c.in);
 }
 
 TEST_F(NameForms, ShortComponentsComeBackLong) {
   const Text shortName = GetShortName(longFile);
-  EXPECT_EQ(U8(shortName), U8(PlatformShort(longFile)));
-  EXPECT_EQ(U8(GetLongName(shortName)), U8(longFile));
+  EXPECT_EQ(ToUtf8(shortName), ToUtf8(PlatformShort(longFile)));
+  EXPECT_EQ(ToUtf8(GetLongName(shortName)), ToUtf8(longFile));
 }
 
 TEST_F(NameForms, RelativeNameResolvesAgainstCurrentFolder) {
@@ -87,8 +85,8 @@ TEST_F(NameForms, RelativeNameResolvesAgainstCurrentFolder) {
   const Text got = GetLongName(u"data file.txt");
   const Text gotShort = GetShortName(u"data file.txt");
   SetCurrentDirectoryW(previous);
-  EXPECT_EQ(U8(got), U8(longFile));
-  EXPECT_EQ(U8(gotShort), U8(GetFileNamePart(GetShortName(longFile))));  // stays relative
+  EXPECT_EQ(ToUtf8(got), ToUtf8(longFile));
+  EXPECT_EQ(ToUtf8(gotShort), ToUtf8(GetFileNamePart(GetShortName(longFile))));  // stays relative
 }
 
 TEST_F(NameForms, WildcardInLastComponentBecomesAMatchingEntry) {
@@ -96,8 +94,8 @@ TEST_F(NameForms, WildcardInLastComponentBecomesAMatchingEntry) {
   temp.File(u"Only\\Single Entry.dat");
   const Text entry = root + u"\\Only\\Single Entry.dat";
   for (const Text& pattern : {Text(u"*"), Text(u"?ingle*"), Text(u"*.DAT")})
-    EXPECT_EQ(U8(GetLongName(root + u"\\only\\" + pattern)), U8(entry)) << U8(pattern);
-  EXPECT_EQ(U8(GetLongName(root + u"\\only\\x*")), U8(root + u"\\Only\\x*"));  // no match: unchanged
+    EXPECT_EQ(ToUtf8(GetLongName(root + u"\\only\\" + pattern)), ToUtf8(entry)) << ToUtf8(pattern);
+  EXPECT_EQ(ToUtf8(GetLongName(root + u"\\only\\x*")), ToUtf8(root + u"\\Only\\x*"));  // no match: unchanged
 }
 
 TEST_F(NameForms, PathLongerThan260ComesBackWhole) {
@@ -109,8 +107,8 @@ TEST_F(NameForms, PathLongerThan260ComesBackWhole) {
   const Text deep = temp.File(relative + u"\\Deep File.txt");
   const Text expected = root + u"\\" + relative + u"\\Deep File.txt";
   ASSERT_GT(expected.size(), 300u);
-  EXPECT_EQ(U8(GetFullPath(deep)), U8(deep));
-  EXPECT_EQ(U8(GetLongName(Lower(deep))), U8(expected));
+  EXPECT_EQ(ToUtf8(GetFullPath(deep)), ToUtf8(deep));
+  EXPECT_EQ(ToUtf8(GetLongName(Lower(deep))), ToUtf8(expected));
   EXPECT_EQ(GetNameForm(deep, 4), std::optional<Text>(u"Deep File.txt"));
 }
 

@@ -10,8 +10,6 @@
 namespace tovanel {
 namespace {
 
-std::string U8(const Text& t) { return ToUtf8(t); }
-
 TEST(PathParts, LastCharPosIsExactAndCountsFromOne) {
   struct Case { char16_t ch; Text s; std::size_t pos; };
   const Case cases[] = {
@@ -19,7 +17,7 @@ TEST(PathParts, LastCharPosIsExactAndCountsFromOne) {
       {u'\\', u"a\\b\\c", 4}, {u'.', u"a.b.", 4},     {u'a', u"Aa", 2},
       {u'A', u"aa", 0},       {u'\uFF3C', u"\\", 0},  // full-width backslash is another character
   };
-  for (const Case& c : cases) EXPECT_EQ(LastCharPos(c.ch, c.s), c.pos) << U8(c.s);
+  for (const Case& c : cases) EXPECT_EQ(LastCharPos(c.ch, c.s), c.pos) << ToUtf8(c.s);
 }
 
 TEST(PathParts, FileNameAndFolderParts) {
@@ -41,8 +39,8 @@ TEST(PathParts, FileNameAndFolderParts) {
       {u"a:b\\c", u"c", u"a:b"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(GetFileNamePart(c.path), c.fileName) << U8(c.path);
-    EXPECT_EQ(GetFolderPart(c.path), c.folder) << U8(c.path);
+    EXPECT_EQ(GetFileNamePart(c.path), c.fileName) << ToUtf8(c.path);
+    EXPECT_EQ(GetFolderPart(c.path), c.folder) << ToUtf8(c.path);
   }
 }
 
@@ -53,7 +51,7 @@ TEST(PathParts, BareName) {
       {u"README", u"README"},              {u"C:\\my.folder\\README", u"README"},
       {u"C:\\dir\\a.b.c", u"a.b"},         {u"", u""},
   };
-  for (const Case& c : cases) EXPECT_EQ(GetBareName(c.path), c.bare) << U8(c.path);
+  for (const Case& c : cases) EXPECT_EQ(GetBareName(c.path), c.bare) << ToUtf8(c.path);
 }
 
 // A file system that stores some names, found whatever the letter case or
@@ -111,11 +109,11 @@ TEST(PathParts, WalkWritesStoredNamesAndLooksUpEachPrefixLastFirst) {
   };
   for (const Case& c : cases) {
     StagedLookup lookup(disk);
-    EXPECT_EQ(U8(WalkLongName(c.in, std::ref(lookup))), U8(c.out)) << U8(c.in);
+    EXPECT_EQ(ToUtf8(WalkLongName(c.in, std::ref(lookup))), ToUtf8(c.out)) << ToUtf8(c.in);
     std::vector<std::string> got, want;
-    for (const Text& t : lookup.calls) got.push_back(U8(t));
-    for (const Text& t : c.lookups) want.push_back(U8(t));
-    EXPECT_EQ(got, want) << U8(c.in);
+    for (const Text& t : lookup.calls) got.push_back(ToUtf8(t));
+    for (const Text& t : c.lookups) want.push_back(ToUtf8(t));
+    EXPECT_EQ(got, want) << ToUtf8(c.in);
   }
 }
 
@@ -189,7 +187,7 @@ TEST(PathParts, AskForTextAsksAgainOnlyWhenTheFirstBufferIsTooSmall) {
 TEST(PathParts, ExtendedLengthFormOfAFullPath) {
   for (const auto& [path, form] : {std::pair<Text, Text>{u"C:\\a", u"\\\\?\\C:\\a"}, {u"\\\\s\\h", u"\\\\?\\UNC\\s\\h"},
                                    {u"\\\\?\\C:\\a", u""}, {u"\\\\.\\pipe", u""}, {u"\\a", u""}, {u"a\\b", u""}})
-    EXPECT_EQ(U8(ExtendedLengthForm(path)), U8(form)) << U8(path);
+    EXPECT_EQ(ToUtf8(ExtendedLengthForm(path)), ToUtf8(form)) << ToUtf8(path);
 }
 
 }  // namespace

@@ -10,14 +10,31 @@ using namespace tovanel::test;
 namespace {
 
 void Key(BYTE vk, DWORD flags = 0) { keybd_event(vk, 0, flags, 0); }
-// Presses and releases `vk`, with Alt held when asked, and lets the keys
-// arrive and be handled.
+
+// The last key released that this thread's message loop has taken.
+WPARAM lastKeyUp = 0;
+LRESULT CALLBACK SeeKeyUp(int code, WPARAM wp, LPARAM lp) {
+  const auto* m = reinterpret_cast<const MSG*>(lp);
+  if (code == HC_ACTION && wp == PM_REMOVE && (m->message == WM_KEYUP || m->message == WM_SYSKEYUP))
+    lastKeyUp = m->wParam;
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// Presses and releases `vk`, with Alt held when asked, and waits until the
+// last release has been taken and nothing it caused is still queued.
 void Press(BYTE vk, bool alt = false) {
+  static const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, SeeKeyUp, nullptr, GetCurrentThreadId());
+  ASSERT_TRUE(hook);
+  const WPARAM last = alt ? VK_MENU : vk;
+  lastKeyUp = 0;
   if (alt) Key(VK_MENU);
   Key(vk);
   Key(vk, KEYEVENTF_KEYUP);
   if (alt) Key(VK_MENU, KEYEVENTF_KEYUP);
-  PumpUntil([] { return false; }, 150);
+  ASSERT_TRUE(PumpUntil(
+      [last] { return lastKeyUp == last && HIWORD(GetQueueStatus(QS_KEY | QS_POSTMESSAGE | QS_SENDMESSAGE)) == 0; },
+      10000))
+      << "key " << int(vk) << " was not handled";
 }
 
 // One shown form for the whole suite, freed when it ends: under Wine hiding or

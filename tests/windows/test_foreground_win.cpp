@@ -21,14 +21,21 @@ TEST(ForegroundWin, TakesTheForegroundAndPutsTheLockTimeoutBack) {
   HWND other = MakeShown(SW_SHOW);
   SetForegroundWindow(other);
   ASSERT_EQ(GetForegroundWindow(), other);
-  DWORD before = 0, after = 1;
-  ASSERT_TRUE(SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &before, 0));
+  // Wine keeps the timeout at 0, where a timeout never put back would go
+  // unseen; Windows' default is 200000 ms, which the test sets and restores.
+  DWORD original = 0, after = 0;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &original, 0));
+  const auto setTimeout = [](DWORD ms) {
+    return SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<PVOID>(UINT_PTR(ms)), 0);
+  };
+  ASSERT_TRUE(setTimeout(200000));
 
   EXPECT_TRUE(ForceForegroundWindow(ours));
   EXPECT_EQ(GetForegroundWindow(), ours);
   EXPECT_TRUE(ForceForegroundWindow(ours));
-  ASSERT_TRUE(SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &after, 0));
-  EXPECT_EQ(after, before);
+  EXPECT_TRUE(SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &after, 0));
+  setTimeout(original);
+  EXPECT_EQ(after, 200000u);
 }
 
 }  // namespace

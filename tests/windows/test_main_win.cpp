@@ -6,8 +6,6 @@
 
 #include "kit/Windows.h"
 
-#include "names/NameForms.h"
-
 using namespace tovanel;
 using namespace tovanel::test;
 
@@ -102,8 +100,6 @@ TEST_F(MainWindow, TakesItsPlaceFromTheSettings) {
     int left, top;
   } const cases[] = {
       {nullptr, 100, 100},
-      {"[Main]\r\nTop=0x20\r\nLeft=0X40\r\n", 64, 32},
-      {"[Main]\r\nTop=abc\r\nLeft=\r\n", 100, 100},
       {"[main]\r\ntop=-8\r\nleft=-12\r\n", -12, -8},
       {"[Main]\r\nTop=5000\r\nLeft=-9000\r\n", kCentred, kCentred},
   };
@@ -123,16 +119,20 @@ TEST_F(MainWindow, TakesItsPlaceFromTheSettings) {
 // The first file of a run takes the stored form; the key strokes that follow
 // carry that form's digit, unless another program kept the foreground.
 TEST_F(MainWindow, FirstFileTakesTheStoredForm) {
+  wchar_t buffer[MAX_PATH];
+  const Text shortPath = FromW(buffer, GetShortPathNameW(W(a_), buffer, MAX_PATH));
+  const Text shortName = shortPath.substr(shortPath.rfind(u'\\') + 1);
   struct Case {
     const char* ini;
     int selected, clicks;
+    Text shown;
     bool refused = false;
   } const cases[] = {
-      {nullptr, 0, 1},
-      {"[Select]\r\nItem=3\r\n", 3, 2},
-      {"[Select]\r\nItem=12\r\n", 7, 2},
-      {"[Select]\r\nItem=-5\r\n", -1, 1},
-      {"[Select]\r\nItem=5\r\n", 5, 2, true},  // Windows may refuse it; Wine never does
+      {nullptr, 0, 1, a_},
+      {"[Select]\r\nItem=2\r\n", 2, 2, data_.Path()},
+      {"[Select]\r\nItem=12\r\n", 7, 2, shortName.substr(0, shortName.rfind(u'.'))},
+      {"[Select]\r\nItem=-5\r\n", -1, 1, a_},
+      {"[Select]\r\nItem=4\r\n", 4, 2, u"First File.text", true},  // Windows may refuse it; Wine never does
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ini ? c.ini : "no settings file");
@@ -144,7 +144,7 @@ TEST_F(MainWindow, FirstFileTakesTheStoredForm) {
     keys.strokes.clear();
     f->Proc_NewFile(a_);
     EXPECT_EQ(f->RadioGroup->ItemIndex(), c.selected);
-    EXPECT_EQ(f->EditFile->GetText(), *GetNameForm(a_, c.selected < 0 ? 0 : c.selected));
+    EXPECT_EQ(f->EditFile->GetText(), c.shown);
     EXPECT_EQ(f->MNowFile, a_);
     EXPECT_EQ(f->StatusBar->SimpleText(), a_);
     EXPECT_EQ(events.Clicks, c.clicks);
@@ -159,24 +159,24 @@ TEST_F(MainWindow, LaterFilesKeepTheChosenForm) {
   f->Proc_NewFile(a_);
   struct Case {
     int form;
-    Text file;
+    Text clicked, file, shown;
     int clicks;
     std::vector<Text> passedThrough;
   } const cases[] = {
-      {0, a_, 0, {}},
-      {0, b_, 0, {b_}},
-      {4, b_, 2, {b_, u"Second.txt"}},
-      {6, a_, 2, {a_, u"First File"}},
+      {0, a_, a_, a_, 0, {}},
+      {0, a_, b_, b_, 0, {b_}},
+      {4, u"Second.txt", b_, u"Second.txt", 2, {b_, u"Second.txt"}},
+      {6, u"Second", a_, u"First File", 2, {a_, u"First File"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.file) + " in form " + std::to_string(c.form));
     SendMessageW(f->RadioGroup->ItemHandle(c.form), BM_CLICK, 0, 0);  // the user's choice
-    ASSERT_EQ(f->EditFile->GetText(), *GetNameForm(f->MNowFile, c.form));
+    ASSERT_EQ(f->EditFile->GetText(), c.clicked);
     TEvents events(f);
     keys.strokes.clear();
     f->Proc_NewFile(c.file);
     EXPECT_EQ(f->RadioGroup->ItemIndex(), c.form);
-    EXPECT_EQ(f->EditFile->GetText(), *GetNameForm(c.file, c.form));
+    EXPECT_EQ(f->EditFile->GetText(), c.shown);
     EXPECT_EQ(events.Clicks, c.clicks);
     EXPECT_EQ(events.FileTexts, c.passedThrough);
     EXPECT_EQ(keys.strokes, AltDigit(c.form));
@@ -304,7 +304,7 @@ TEST_F(MainWindow, AHeldSettingsFileStopsTheHandlerThatReadsIt) {
   DropFiles(f->Handle(), {a_, b_});
   EXPECT_EQ(errors.shown.size(), 1u);
   EXPECT_EQ(f->MNowFile, a_);
-  EXPECT_EQ(f->EditFile->GetText(), *GetNameForm(a_, 0));
+  EXPECT_EQ(f->EditFile->GetText(), a_);
   EXPECT_EQ(list->ListBox->Items().size(), listed);
   EXPECT_TRUE(keys.strokes.empty());
 }

@@ -14,12 +14,6 @@ HWND Make(int x, int y, DWORD style = 0) {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-RECT RectOf(HWND h) {
-  RECT r{};
-  GetWindowRect(h, &r);
-  return r;
-}
-
 // Under each taskbar the window is centred in the monitor, not in the work
 // area the taskbar leaves.
 TEST(PlacementWin, AWindowFarOffEveryMonitorIsCentredKeepingItsSize) {
@@ -34,7 +28,7 @@ TEST(PlacementWin, AWindowFarOffEveryMonitorIsCentredKeepingItsSize) {
     ASSERT_TRUE(w && IsOffScreen(5000, 5000, 300, 200));
     KeepWindowOnScreen(w);
     EXPECT_TRUE(test::Centred(w));
-    const RECT r = RectOf(w);
+    const RECT r = test::WindowRect(w);
     EXPECT_EQ(r.right - r.left, 300);
     EXPECT_EQ(r.bottom - r.top, 200);
     DestroyWindow(w);
@@ -48,12 +42,12 @@ TEST(PlacementWin, MaximisedAndMinimisedWindowsStayPut) {
   SetWindowPos(maxed, nullptr, 5000, 5000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   HWND minned = Make(100, 100);
   ShowWindow(minned, SW_SHOWMINNOACTIVE);
-  ASSERT_TRUE(IsZoomed(maxed) && RectOf(maxed).left == 5000 && IsIconic(minned));
+  ASSERT_TRUE(IsZoomed(maxed) && test::WindowRect(maxed).left == 5000 && IsIconic(minned));
 
   for (HWND w : {maxed, minned}) {
-    const RECT before = RectOf(w);
+    const RECT before = test::WindowRect(w);
     KeepWindowOnScreen(w);
-    const RECT after = RectOf(w);
+    const RECT after = test::WindowRect(w);
     EXPECT_TRUE(EqualRect(&before, &after)) << (w == maxed ? "maximised" : "minimised");
   }
   int x = -1, y = -1, cx = -1, cy = -1;

@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/TextMeasure.h"
 #include "kit/Drawing.h"
 #include "kit/Windows.h"
 
@@ -150,10 +149,8 @@ TEST_F(Soak, NothingButTheListGrowsOverALongDay) {
 
   // After all the moves the list still scrolls twice as far as its widest
   // entry measures in the font it shows now.
-  const TTextMeasure measure(ListForm->ListBox->Handle(), ListForm->ListBox->GetFont());
-  long widest = 0;
-  for (const Text& s : ListForm->ListBox->Items()) widest = std::max(widest, measure.Width(s));
-  EXPECT_EQ(SendMessageW(ListForm->ListBox->Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 2 * widest);
+  const HWND box = ListForm->ListBox->Handle();
+  EXPECT_EQ(SendMessageW(box, LB_GETHORIZONTALEXTENT, 0, 0), 2 * WidestEntry(box));
 }
 
 }  // namespace
