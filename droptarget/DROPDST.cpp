@@ -1,5 +1,7 @@
 #include "droptarget/DROPDST.h"
 
+#include "base/Resolve.h"
+
 namespace tovanel {
 
 namespace {
@@ -11,8 +13,7 @@ constexpr UINT kCopyGlobalData = 0x0049;
 void AllowFromBelow(HWND window, UINT message) {
   // Windows 7 and later; for this window alone.
   using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
-  static const auto change = reinterpret_cast<ChangeFilterFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  static const auto change = Resolve<ChangeFilterFn>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
   if (change) change(window, message, MSGFLT_ALLOW, nullptr);
 }
 

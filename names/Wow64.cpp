@@ -73,8 +73,8 @@ HANDLE OpenForReading(const Text& path, DWORD flags) {
 }
 
 template <typename Fn>
-Fn Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(Calls().getProcAddress(module, name));
+Fn StagedFunction(HMODULE module, const char* name) {
+  return FunctionAs<Fn>(Calls().getProcAddress(module, name));
 }
 
 bool FileTest(const Text& path) {
@@ -142,7 +142,7 @@ bool IsWow64() {
   const Wow64Platform& c = Calls();
   bool flag = false;
   HMODULE kernel = c.getModuleHandle(L"Kernel32.dll");
-  auto query = kernel ? Resolve<IsWow64ProcessFn>(kernel, "IsWow64Process") : nullptr;
+  auto query = kernel ? StagedFunction<IsWow64ProcessFn>(kernel, "IsWow64Process") : nullptr;
   if (query) {
     // A failed call writes nothing: FALSE then stands.
     BOOL reported = FALSE;
@@ -172,8 +172,8 @@ void InitWow64() {
   // outlive this reference, which goes at the end.
   const TStagedModule module(c.loadLibrary(W(path)));
   if (!module) return;
-  s.disable = Resolve<DisableFn>(module.Get(), "Wow64DisableWow64FsRedirection");
-  s.revert = Resolve<RevertFn>(module.Get(), "Wow64RevertWow64FsRedirection");
+  s.disable = StagedFunction<DisableFn>(module.Get(), "Wow64DisableWow64FsRedirection");
+  s.revert = StagedFunction<RevertFn>(module.Get(), "Wow64RevertWow64FsRedirection");
 }
 
 void DisableRedirection() {

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "base/Resolve.h"
 #include "base/Text.h"
 
 namespace tovanel {
@@ -56,7 +57,7 @@ class RedirectionRestored {
 
 // The function `name` of the system folder's library `dll`, loaded with
 // redirection in force and kept loaded for the rest of the run; nullptr
-// when either is missing.
+// when either is missing. FunctionAs gives it its type.
 FARPROC SystemFunction(const Text& dll, const char* name);
 
 // Whether ch names a ready drive (a letter, either case) or is a backslash

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "base/Resolve.h"
+
 namespace tovanel {
 
 // The size field announces the record's layout to the shell: 36 bytes in a
@@ -19,11 +21,9 @@ PlatformVersion ReadVersion() {
   // the running system; the kernel's own call does not.
   RTL_OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-    using RtlGetVersionFn = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
-    auto fn = reinterpret_cast<RtlGetVersionFn>(GetProcAddress(ntdll, "RtlGetVersion"));
-    if (fn && fn(&info) == 0) return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
-  }
+  using RtlGetVersionFn = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
+  const auto fn = Resolve<RtlGetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+  if (fn && fn(&info) == 0) return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
   if (GetVersionExW(&info)) return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
   // Every system this program starts on has the foreground lock.
   return {kFamilyNT, 10, 0};
