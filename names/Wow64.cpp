@@ -240,6 +240,11 @@ bool IsDriveReady(char16_t ch) {
 bool IsPathDriveReady(const Text& path) { return !path.empty() && IsDriveReady(path[0]); }
 
 bool IsFolder(const Text& path) {
+  const DWORD attributes = Calls().getFileAttributes(W(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderFollowingLinks(const Text& path) {
   const DWORD attributes = Attributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -249,7 +254,7 @@ bool IsFolder(const Text& path) {
   return target && folder;
 }
 
-bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, IsFolder); }
+bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, FolderFollowingLinks); }
 
 bool FileThere(const Text& path) { return ThereInsideGuard(path, FileTest); }
 

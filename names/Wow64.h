@@ -68,8 +68,12 @@ bool IsDriveReady(char16_t ch);
 // IsDriveReady of the first character; false for the empty Text.
 bool IsPathDriveReady(const Text& path);
 
-// The folder test alone, links followed: no drive test, no guard.
+// Whether the path carries the folder attribute; a link is not followed.
 bool IsFolder(const Text& path);
+
+// The folder test alone, links followed: a link or junction counts when its
+// target can be opened. No drive test, no guard.
+bool FolderFollowingLinks(const Text& path);
 
 // Whether path names a folder, or a file, on a ready drive; links followed.
 bool DirectoryThere(const Text& path);
