@@ -41,12 +41,7 @@ void TControlHook::SetTarget(THookTarget value) {
 
 TForm* TControlHook::FindOwnerForm(TComponent* c) {
   while (c) {
-    if (auto* form = dynamic_cast<TForm*>(c)) return form;
-    if (auto* control = dynamic_cast<TControl*>(c)) {
-      TControl* top = control;
-      while (top->Parent()) top = top->Parent();
-      return dynamic_cast<TForm*>(top);
-    }
+    if (auto* control = dynamic_cast<TControl*>(c)) return control->ParentForm();
     c = c->Owner();
   }
   return nullptr;
