@@ -20,7 +20,6 @@
 //   TFileHandle                   CreateFileW: CloseHandle
 //   TProcessHandle                OpenProcess, CreateProcessW's process and
 //                                 thread: CloseHandle
-//   TModule                       LoadLibraryW: FreeLibrary
 #include <utility>
 
 #ifdef _WIN32
@@ -160,13 +159,6 @@ struct TProcessTraits {
   static void Close(Handle h) { CloseHandle(h); }
 };
 using TProcessHandle = TUnique<TProcessTraits>;
-
-struct TModuleTraits {
-  using Handle = HMODULE;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { FreeLibrary(h); }
-};
-using TModule = TUnique<TModuleTraits>;
 
 // A window's drawing surface (the screen's for no window).
 class TWindowDC {

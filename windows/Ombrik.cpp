@@ -94,21 +94,6 @@ bool ForceForegroundWindow(HWND hwnd) {
   return ForceForegroundWindow(ToHandle(hwnd), p);
 }
 
-bool ReadWindowRect(HWND hwnd, RECT& rect) {
-  return ::GetWindowRect(hwnd, &rect) && !IsMinimisedMarker(ToRect(rect));
-}
-
-bool GetWindowBounds(HWND hwnd, int& X, int& Y, int& W, int& H) {
-  RECT r;
-  if (!ReadWindowRect(hwnd, r)) return false;
-  const Bounds b = BoundsOf(ToRect(r));
-  X = b.X;
-  Y = b.Y;
-  W = b.W;
-  H = b.H;
-  return true;
-}
-
 int GetTaskbarEdge(RECT& rect) {
   APPBARDATA data{};
   data.cbSize = sizeof(data);
