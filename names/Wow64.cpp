@@ -31,24 +31,9 @@ Wow64State& State() {
 }
 
 // Owners of what the staged calls make, given back through them too.
-struct TStagedFileTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { Calls().closeHandle(h); }
-};
-struct TStagedFindTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { Calls().findClose(h); }
-};
-struct TStagedModuleTraits {
-  using Handle = HMODULE;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { Calls().freeLibrary(h); }
-};
-using TStagedFile = TUnique<TStagedFileTraits>;
-using TStagedFind = TUnique<TStagedFindTraits>;
-using TStagedModule = TUnique<TStagedModuleTraits>;
+using TStagedFile = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls().closeHandle(h); }, -1>>;
+using TStagedFind = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls().findClose(h); }, -1>>;
+using TStagedModule = TUnique<THandleTraits<HMODULE, [](HMODULE h) { Calls().freeLibrary(h); }>>;
 
 bool GuardUsable() {
   const Wow64State& s = State();
