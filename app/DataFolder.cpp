@@ -23,12 +23,9 @@ constexpr int kSpecialFolders[] = {
     CSIDL_COMMON_DOCUMENTS // 0x2E
 };
 
-// Whether the path names a folder, following links: a link or junction counts
-// when its target can be opened and the link carries the folder attribute.
-// The same test as the existence checks of names/, which will take it over.
 // One level; a failure shows in the final folder test.
 void EnsureFolder(const Text& path) {
-  if (!IsFolder(path)) CreateDirectoryW(W(path), nullptr);
+  if (!FolderFollowingLinks(path)) CreateDirectoryW(W(path), nullptr);
 }
 
 }  // namespace
@@ -58,7 +55,7 @@ bool InitDataFolderAt(const Text& base, const Text& name, bool perMachine) {
   folder += u"\\" + name;
   EnsureFolder(folder);
   stored = folder + u"\\";
-  return IsFolder(folder);
+  return FolderFollowingLinks(folder);
 }
 
 }  // namespace tovanel

@@ -24,21 +24,11 @@ TextView TrimRight(TextView s) {
 
 TextView Trim(TextView s) { return TrimRight(TrimLeft(s)); }
 
-// Names compare with ASCII letters folded and every other code unit as is, so
-// the comparison and the section index always agree.
-char16_t Fold(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-
+// Folded as SameName folds, so the comparison and the section index always agree.
 Text Folded(TextView s) {
   Text out(s);
-  for (auto& c : out) c = Fold(c);
+  for (auto& c : out) c = FoldAscii(c);
   return out;
-}
-
-bool SameName(TextView a, TextView b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  return true;
 }
 
 int HexDigit(char16_t c) {
@@ -219,8 +209,7 @@ void TIniFile::WriteString(TextView section, TextView key, Text value) {
 }
 
 void TIniFile::WriteInteger(TextView section, TextView key, int value) {
-  std::string digits = std::to_string(value);
-  WriteString(section, key, Text(digits.begin(), digits.end()));
+  WriteString(section, key, DecimalText(value));
 }
 
 std::string TIniFile::Serialize() const {

@@ -13,6 +13,7 @@
 #include "app/SettingsSave.h"
 #include "base/Error.h"
 #include "base/Handles.h"
+#include "names/Wow64.h"
 
 namespace tovanel {
 
@@ -85,11 +86,6 @@ DWORD Retried(const std::function<std::uint32_t()>& attempt, std::span<const uns
 }
 
 bool Exists(const Text& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
-
-bool IsFolder(const Text& path) {
-  const DWORD attributes = GetFileAttributesW(W(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 DWORD ReadOnce(const Text& path, std::string& data) {
   data.clear();

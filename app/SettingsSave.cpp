@@ -58,9 +58,9 @@ std::uint32_t RetryWhileBusy(const std::function<std::uint32_t()>& attempt, cons
 }
 
 Text SaveFileName(TextView settingsName, const TSaveOwner& owner, TSaveFile kind) {
-  std::string id = std::to_string(owner.processId);
-  if (owner.started) id += "-" + std::to_string(*owner.started);
-  return Text(settingsName) + u"." + Text(id.begin(), id.end()) + Text(Suffix(kind));
+  Text id = DecimalText(owner.processId);
+  if (owner.started) id += u"-" + DecimalText(*owner.started);
+  return Text(settingsName) + u"." + id + Text(Suffix(kind));
 }
 
 std::optional<TSaveFileOf> SaveFileOf(TextView settingsName, TextView name) {

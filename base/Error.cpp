@@ -13,10 +13,7 @@ Text SystemErrorText(std::uint32_t code) {
   Text text = (n && buffer) ? FromW(buffer, n) : Text();
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
-  if (text.empty()) {
-    std::string digits = std::to_string(code);
-    text = u"エラー " + Text(digits.begin(), digits.end());
-  }
+  if (text.empty()) text = u"エラー " + DecimalText(code);
   return text;
 }
 

@@ -20,7 +20,7 @@
 //   TFileHandle                   CreateFileW: CloseHandle
 //   TProcessHandle                OpenProcess, CreateProcessW's process and
 //                                 thread: CloseHandle
-//   TModule                       LoadLibraryW: FreeLibrary
+#include <cstdint>
 #include <utility>
 
 #ifdef _WIN32
@@ -29,7 +29,8 @@
 
 namespace tovanel {
 
-// Traits name the handle type, the value that means "none" and the release:
+// Traits name the handle type, the value that means "none" and the release
+// (THandleTraits below writes them in one line):
 //   struct TFileTraits {
 //     using Handle = HANDLE;
 //     static Handle None() { return INVALID_HANDLE_VALUE; }
@@ -86,6 +87,16 @@ class TUnique {
   Handle h_ = Traits::None();
 };
 
+// The traits of a handle that Release closes and that is "none" when it
+// holds the bits of NoneValue (0, null, for most; -1 for a file's).
+//   using TFileHandle = TUnique<THandleTraits<HANDLE, CloseHandle, -1>>;
+template <class H, auto Release, std::intptr_t NoneValue = 0>
+struct THandleTraits {
+  using Handle = H;
+  static Handle None() { return reinterpret_cast<Handle>(NoneValue); }
+  static void Close(Handle h) { Release(h); }
+};
+
 // How many drawing resources (GDI objects, image lists) the owners hold now.
 // Nothing may make it grow with use: a window moved between monitors again
 // and again, a long day's work. The platform's own count (GetGuiResources)
@@ -122,51 +133,17 @@ class TScopeExit {
 #ifdef _WIN32
 
 template <class H>
-struct TGdiTraits : TCountedDrawing {
-  using Handle = H;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { DeleteObject(h); }
-};
+struct TGdiTraits : TCountedDrawing, THandleTraits<H, DeleteObject> {};
 using TFont = TUnique<TGdiTraits<HFONT>>;
 using TBrush = TUnique<TGdiTraits<HBRUSH>>;
 using TPen = TUnique<TGdiTraits<HPEN>>;
 using TBitmap = TUnique<TGdiTraits<HBITMAP>>;
 
-struct TMemoryDCTraits {
-  using Handle = HDC;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { DeleteDC(h); }
-};
-using TMemoryDC = TUnique<TMemoryDCTraits>;
-
-struct TFindTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { FindClose(h); }
-};
-using TFindHandle = TUnique<TFindTraits>;
-
-struct TFileTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { CloseHandle(h); }
-};
-using TFileHandle = TUnique<TFileTraits>;
-
+using TMemoryDC = TUnique<THandleTraits<HDC, DeleteDC>>;
+using TFindHandle = TUnique<THandleTraits<HANDLE, FindClose, -1>>;
+using TFileHandle = TUnique<THandleTraits<HANDLE, CloseHandle, -1>>;
 // Unlike a file's, a process's or thread's handle is null when there is none.
-struct TProcessTraits {
-  using Handle = HANDLE;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { CloseHandle(h); }
-};
-using TProcessHandle = TUnique<TProcessTraits>;
-
-struct TModuleTraits {
-  using Handle = HMODULE;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { FreeLibrary(h); }
-};
-using TModule = TUnique<TModuleTraits>;
+using TProcessHandle = TUnique<THandleTraits<HANDLE, CloseHandle>>;
 
 // A window's drawing surface (the screen's for no window).
 class TWindowDC {

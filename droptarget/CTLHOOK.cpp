@@ -17,7 +17,7 @@ void TControlHook::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FHookTarget) {
     // The target is going: its procedure is not put back, there is nobody
     // to put it back into.
-    TargetChanged(1);
+    TargetChanged(TTargetChange::Gone);
     FHookTarget = nullptr;
   }
   // A named control that is destroyed must not be left behind as a
@@ -41,12 +41,7 @@ void TControlHook::SetTarget(THookTarget value) {
 
 TForm* TControlHook::FindOwnerForm(TComponent* c) {
   while (c) {
-    if (auto* form = dynamic_cast<TForm*>(c)) return form;
-    if (auto* control = dynamic_cast<TControl*>(c)) {
-      TControl* top = control;
-      while (top->Parent()) top = top->Parent();
-      return dynamic_cast<TForm*>(top);
-    }
+    if (auto* control = dynamic_cast<TControl*>(c)) return control->ParentForm();
     c = c->Owner();
   }
   return nullptr;
@@ -84,17 +79,18 @@ void TControlHook::HookWndProc(TMessage& Message) {
       FHWndHookTarget = RecreatedMarker();
       break;
     case WM_DESTROY:
-      TargetChanged(1);
+      TargetChanged(TTargetChange::Gone);
       break;
     default:
-      if (FHWndHookTarget == RecreatedMarker() && FHookTarget && FHookTarget->HandleAllocated()) TargetChanged(2);
+      if (FHWndHookTarget == RecreatedMarker() && FHookTarget && FHookTarget->HandleAllocated())
+        TargetChanged(TTargetChange::Recreated);
       break;
   }
   HookMessage(Message);
 }
 
-void TControlHook::TargetChanged(std::uint8_t kind) {
-  if (kind == 1)
+void TControlHook::TargetChanged(TTargetChange kind) {
+  if (kind == TTargetChange::Gone)
     FHWndHookTarget = nullptr;
   else
     FHWndHookTarget = FHookTarget && FHookTarget->HandleAllocated() ? FHookTarget->Handle() : nullptr;

@@ -10,6 +10,9 @@ namespace tovanel {
 
 enum class THookTarget : std::uint8_t { htControl = 0, htForm = 1 };
 
+// What happened to the hooked window: gone, or made anew with a handle to read.
+enum class TTargetChange : std::uint8_t { Gone = 1, Recreated = 2 };
+
 class TControlHook : public TComponent {
  public:
   explicit TControlHook(TComponent* AOwner);
@@ -23,17 +26,17 @@ class TControlHook : public TComponent {
   THookTarget Target() const { return FTargetType; }
   void SetTarget(THookTarget value);
 
-  // The window hooked now, and its handle as last seen (0 none, -1 made
-  // anew and still to be read).
+  // The window hooked now, and its handle as last seen: null for none, the
+  // marker while the window is made anew and its handle still to be read.
   TWinControl* HookTarget() const { return FHookTarget; }
   HWND HWndHookTarget() const { return FHWndHookTarget; }
-  static HWND RecreatedMarker() { return reinterpret_cast<HWND>(static_cast<intptr_t>(-1)); }
+  static constexpr intptr_t kRecreatedHandle = -1;
+  static HWND RecreatedMarker() { return reinterpret_cast<HWND>(kRecreatedHandle); }
 
   static TForm* FindOwnerForm(TComponent* c);
 
  protected:
-  // kind 1: the target's window is gone; any other: read its handle again.
-  virtual void TargetChanged(std::uint8_t kind);
+  virtual void TargetChanged(TTargetChange kind);
   virtual void HookMessage(TMessage& Message);
   TWinControl* GetHookTarget();
   void SetHook(bool on);

@@ -1,5 +1,7 @@
 #include "droptarget/DROPDST.h"
 
+#include "base/Resolve.h"
+
 namespace tovanel {
 
 namespace {
@@ -8,11 +10,14 @@ namespace {
 // (0x0049) and may send them as copied data.
 constexpr UINT kCopyGlobalData = 0x0049;
 
+// Acceptance is passed as a true value with every bit set; any nonzero value
+// means accept.
+constexpr BOOL kAcceptWithAllBits = -1;
+
 void AllowFromBelow(HWND window, UINT message) {
   // Windows 7 and later; for this window alone.
   using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
-  static const auto change = reinterpret_cast<ChangeFilterFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  static const auto change = Resolve<ChangeFilterFn>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
   if (change) change(window, message, MSGFLT_ALLOW, nullptr);
 }
 
@@ -29,7 +34,7 @@ void TDropDst::Loaded() {
   UpdateAcceptDrop();
 }
 
-void TDropDst::TargetChanged(std::uint8_t kind) {
+void TDropDst::TargetChanged(TTargetChange kind) {
   TControlHook::TargetChanged(kind);
   UpdateAcceptDrop();
 }
@@ -43,7 +48,7 @@ void TDropDst::SetAcceptDrop(bool value) {
 void TDropDst::UpdateAcceptDrop() {
   HWND h = FHWndHookTarget;
   if (!h || h == RecreatedMarker() || !IsWindow(h)) return;
-  DragAcceptFiles(h, FAcceptDrop ? static_cast<BOOL>(-1) : FALSE);
+  DragAcceptFiles(h, FAcceptDrop ? kAcceptWithAllBits : FALSE);
   // A new window starts with the system's filter again.
   if (FAcceptDrop && AllowMessageFromBelow)
     for (UINT m : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})

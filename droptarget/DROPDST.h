@@ -30,7 +30,7 @@ class TDropDst : public TControlHook {
   void Loaded() override;
 
  protected:
-  void TargetChanged(std::uint8_t kind) override;
+  void TargetChanged(TTargetChange kind) override;
   void HookMessage(TMessage& Message) override;
   void UpdateAcceptDrop();
   void DoFileDrop(HDROP hDrop);

@@ -31,24 +31,9 @@ Wow64State& State() {
 }
 
 // Owners of what the staged calls make, given back through them too.
-struct TStagedFileTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { Calls().closeHandle(h); }
-};
-struct TStagedFindTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { Calls().findClose(h); }
-};
-struct TStagedModuleTraits {
-  using Handle = HMODULE;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { Calls().freeLibrary(h); }
-};
-using TStagedFile = TUnique<TStagedFileTraits>;
-using TStagedFind = TUnique<TStagedFindTraits>;
-using TStagedModule = TUnique<TStagedModuleTraits>;
+using TStagedFile = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls().closeHandle(h); }, -1>>;
+using TStagedFind = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls().findClose(h); }, -1>>;
+using TStagedModule = TUnique<THandleTraits<HMODULE, [](HMODULE h) { Calls().freeLibrary(h); }>>;
 
 bool GuardUsable() {
   const Wow64State& s = State();
@@ -73,8 +58,8 @@ HANDLE OpenForReading(const Text& path, DWORD flags) {
 }
 
 template <typename Fn>
-Fn Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(Calls().getProcAddress(module, name));
+Fn StagedFunction(HMODULE module, const char* name) {
+  return FunctionAs<Fn>(Calls().getProcAddress(module, name));
 }
 
 bool FileTest(const Text& path) {
@@ -142,7 +127,7 @@ bool IsWow64() {
   const Wow64Platform& c = Calls();
   bool flag = false;
   HMODULE kernel = c.getModuleHandle(L"Kernel32.dll");
-  auto query = kernel ? Resolve<IsWow64ProcessFn>(kernel, "IsWow64Process") : nullptr;
+  auto query = kernel ? StagedFunction<IsWow64ProcessFn>(kernel, "IsWow64Process") : nullptr;
   if (query) {
     // A failed call writes nothing: FALSE then stands.
     BOOL reported = FALSE;
@@ -172,8 +157,8 @@ void InitWow64() {
   // outlive this reference, which goes at the end.
   const TStagedModule module(c.loadLibrary(W(path)));
   if (!module) return;
-  s.disable = Resolve<DisableFn>(module.Get(), "Wow64DisableWow64FsRedirection");
-  s.revert = Resolve<RevertFn>(module.Get(), "Wow64RevertWow64FsRedirection");
+  s.disable = StagedFunction<DisableFn>(module.Get(), "Wow64DisableWow64FsRedirection");
+  s.revert = StagedFunction<RevertFn>(module.Get(), "Wow64RevertWow64FsRedirection");
 }
 
 void DisableRedirection() {
@@ -240,6 +225,11 @@ bool IsDriveReady(char16_t ch) {
 bool IsPathDriveReady(const Text& path) { return !path.empty() && IsDriveReady(path[0]); }
 
 bool IsFolder(const Text& path) {
+  const DWORD attributes = Calls().getFileAttributes(W(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderFollowingLinks(const Text& path) {
   const DWORD attributes = Attributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -249,7 +239,7 @@ bool IsFolder(const Text& path) {
   return target && folder;
 }
 
-bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, IsFolder); }
+bool DirectoryThere(const Text& path) { return ThereInsideGuard(path, FolderFollowingLinks); }
 
 bool FileThere(const Text& path) { return ThereInsideGuard(path, FileTest); }
 

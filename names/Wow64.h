@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "base/Resolve.h"
 #include "base/Text.h"
 
 namespace tovanel {
@@ -56,7 +57,7 @@ class RedirectionRestored {
 
 // The function `name` of the system folder's library `dll`, loaded with
 // redirection in force and kept loaded for the rest of the run; nullptr
-// when either is missing.
+// when either is missing. FunctionAs gives it its type.
 FARPROC SystemFunction(const Text& dll, const char* name);
 
 // Whether ch names a ready drive (a letter, either case) or is a backslash
@@ -67,8 +68,12 @@ bool IsDriveReady(char16_t ch);
 // IsDriveReady of the first character; false for the empty Text.
 bool IsPathDriveReady(const Text& path);
 
-// The folder test alone, links followed: no drive test, no guard.
+// Whether the path carries the folder attribute; a link is not followed.
 bool IsFolder(const Text& path);
+
+// The folder test alone, links followed: a link or junction counts when its
+// target can be opened. No drive test, no guard.
+bool FolderFollowingLinks(const Text& path);
 
 // Whether path names a folder, or a file, on a ready drive; links followed.
 bool DirectoryThere(const Text& path);

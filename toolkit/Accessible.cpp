@@ -24,10 +24,8 @@ using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, 
 CoCreateInstanceFn ComForThisThread() {
   static CoCreateInstanceFn create = nullptr;
   if (create) return create;
-  const auto init =
-      reinterpret_cast<CoInitializeExFn>(reinterpret_cast<void*>(SystemFunction(u"ole32.dll", "CoInitializeEx")));
-  const auto make =
-      reinterpret_cast<CoCreateInstanceFn>(reinterpret_cast<void*>(SystemFunction(u"ole32.dll", "CoCreateInstance")));
+  const auto init = FunctionAs<CoInitializeExFn>(SystemFunction(u"ole32.dll", "CoInitializeEx"));
+  const auto make = FunctionAs<CoCreateInstanceFn>(SystemFunction(u"ole32.dll", "CoCreateInstance"));
   if (!init || !make) return nullptr;
   // Already initialised by someone else, in whatever model, is fine too.
   const HRESULT hr = init(nullptr, COINIT_APARTMENTTHREADED);

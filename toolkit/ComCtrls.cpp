@@ -350,19 +350,19 @@ void TStatusBar::WndProc(TMessage& Message) {
       Message.Result = MAKELONG(
           static_cast<WORD>(CopyOut(AnsiText(FSimpleText), reinterpret_cast<char*>(Message.LParam), kRoomUnknown)), 0);
       return;
-  }
-  if (Message.Msg == CN_BASE + WM_DRAWITEM) {
-    auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-    RECT r = d->rcItem;
-    r.left += Scale(2);
-    SetBkMode(d->hDC, TRANSPARENT);
-    // The bar stands on the button face.
-    SetTextColor(d->hDC, SysColor(TextColorFor(COLOR_BTNFACE)));
-    const TSelection font(d->hDC, GetFont());
-    DrawTextW(d->hDC, W(FSimpleText), static_cast<int>(FSimpleText.size()), &r,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    Message.Result = TRUE;
-    return;
+    case CN_BASE + WM_DRAWITEM: {
+      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+      RECT r = d->rcItem;
+      r.left += Scale(2);
+      SetBkMode(d->hDC, TRANSPARENT);
+      // The bar stands on the button face.
+      SetTextColor(d->hDC, SysColor(TextColorFor(COLOR_BTNFACE)));
+      const TSelection font(d->hDC, GetFont());
+      DrawTextW(d->hDC, W(FSimpleText), static_cast<int>(FSimpleText.size()), &r,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+      Message.Result = TRUE;
+      return;
+    }
   }
   TWinControl::WndProc(Message);
 }

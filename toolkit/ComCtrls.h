@@ -8,11 +8,7 @@
 
 namespace tovanel {
 
-struct TImageListTraits : TCountedDrawing {
-  using Handle = HIMAGELIST;
-  static Handle None() { return nullptr; }
-  static void Close(Handle h) { ImageList_Destroy(h); }
-};
+struct TImageListTraits : TCountedDrawing, THandleTraits<HIMAGELIST, ImageList_Destroy> {};
 using TImageListHandle = TUnique<TImageListTraits>;
 
 // Draws one image into a square of `size` pixels; the background is already

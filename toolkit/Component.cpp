@@ -5,17 +5,6 @@
 namespace tovanel {
 
 namespace {
-bool SameName(TextView a, TextView b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i], y = b[i];
-    if (x >= u'a' && x <= u'z') x -= 32;
-    if (y >= u'a' && y <= u'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
-
 void Erase(std::vector<TComponent*>& v, TComponent* c) { v.erase(std::remove(v.begin(), v.end(), c), v.end()); }
 }  // namespace
 

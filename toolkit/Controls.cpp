@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "base/Handles.h"
+#include "base/Resolve.h"
 #include "names/Wow64.h"
 #include "toolkit/Accessible.h"
 #include "toolkit/Colors.h"
@@ -73,10 +74,8 @@ TDpiFunctions& DpiFunctions() {
   // Resolved at the first use: user32 is loaded already, and shcore is
   // loaded with redirection in force, wherever the first use comes.
   static TDpiFunctions functions{
-      reinterpret_cast<TDpiFunctions::ForWindow>(
-          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"))),
-      reinterpret_cast<TDpiFunctions::ForMonitor>(
-          reinterpret_cast<void*>(SystemFunction(u"shcore.dll", "GetDpiForMonitor")))};
+      Resolve<TDpiFunctions::ForWindow>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"),
+      FunctionAs<TDpiFunctions::ForMonitor>(SystemFunction(u"shcore.dll", "GetDpiForMonitor"))};
   return functions;
 }
 

@@ -62,9 +62,8 @@ class TControl : public TComponent {
   void SetHint(Text value) { FHint = std::move(value); }
   bool ShowHint = false;
 
-  // The form that holds this control, following parents; none when the
-  // topmost parent is not a form. (Controls ask their parent chain through
-  // TWinControl's host methods instead; this is for the program's own use.)
+  // The form that holds this control, following parents (a form without a
+  // parent holds itself); none when the topmost parent is not a form.
   TForm* ParentForm() const;
 
  protected:

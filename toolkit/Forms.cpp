@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "base/Resolve.h"
+
 #include <algorithm>
 
 namespace tovanel {
@@ -11,8 +13,7 @@ namespace {
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 
 RECT OuterRect(int clientW, int clientH, DWORD style, DWORD exStyle, UINT dpi) {
-  static const auto adjust = reinterpret_cast<AdjustForDpiFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  static const auto adjust = Resolve<AdjustForDpiFn>(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
   RECT r{0, 0, clientW, clientH};
   if (adjust)
     adjust(&r, style, FALSE, exStyle, dpi);

@@ -77,9 +77,9 @@ void TListForm::FormCreate(TComponent*) {
 }
 
 void TListForm::Proc_AddList(const Text& s) {
-  bool filled = true;  // an addition always leaves at least one entry
-  ListBox->SetEnabled(filled);
-  ListBox->SetColor(filled ? COLOR_WINDOW : COLOR_BTNFACE);
+  // An addition always leaves at least one entry.
+  ListBox->SetEnabled(true);
+  ListBox->SetColor(COLOR_WINDOW);
   ListBox->InsertItem(0, s);
   MeasureExtent(&ListBox->Items().front());
   ListBox->SetItemIndex(0);

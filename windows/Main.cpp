@@ -88,7 +88,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
 
 void TMainForm::FormCreate(TComponent*) {
   for (int n = 1; n <= 6; ++n) {
-    auto* b = static_cast<TButton*>(FindComponent(u"BtnChar" + FromUtf8(std::to_string(n))));
+    auto* b = static_cast<TButton*>(FindComponent(u"BtnChar" + DecimalText(n)));
     MBtnChar[n] = b;
     b->Tag = n;
     b->SetEnabled(false);

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "base/Resolve.h"
+
 namespace tovanel {
 
 // The size field announces the record's layout to the shell: 36 bytes in a
@@ -19,11 +21,9 @@ PlatformVersion ReadVersion() {
   // the running system; the kernel's own call does not.
   RTL_OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-    using RtlGetVersionFn = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
-    auto fn = reinterpret_cast<RtlGetVersionFn>(GetProcAddress(ntdll, "RtlGetVersion"));
-    if (fn && fn(&info) == 0) return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
-  }
+  using RtlGetVersionFn = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
+  const auto fn = Resolve<RtlGetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+  if (fn && fn(&info) == 0) return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
   if (GetVersionExW(&info)) return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
   // Every system this program starts on has the foreground lock.
   return {kFamilyNT, 10, 0};
@@ -92,21 +92,6 @@ class SystemPlatform final : public PlacementPlatform, public ForegroundPlatform
 bool ForceForegroundWindow(HWND hwnd) {
   SystemPlatform p;
   return ForceForegroundWindow(ToHandle(hwnd), p);
-}
-
-bool ReadWindowRect(HWND hwnd, RECT& rect) {
-  return ::GetWindowRect(hwnd, &rect) && !IsMinimisedMarker(ToRect(rect));
-}
-
-bool GetWindowBounds(HWND hwnd, int& X, int& Y, int& W, int& H) {
-  RECT r;
-  if (!ReadWindowRect(hwnd, r)) return false;
-  const Bounds b = BoundsOf(ToRect(r));
-  X = b.X;
-  Y = b.Y;
-  W = b.W;
-  H = b.H;
-  return true;
 }
 
 int GetTaskbarEdge(RECT& rect) {

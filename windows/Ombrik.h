@@ -12,12 +12,6 @@ namespace tovanel {
 // (always putting the old value back).
 bool ForceForegroundWindow(HWND hwnd);
 
-// False when the rectangle cannot be read or is the minimised marker.
-bool ReadWindowRect(HWND hwnd, RECT& rect);
-
-// The outs are written only when the answer is true.
-bool GetWindowBounds(HWND hwnd, int& X, int& Y, int& W, int& H);
-
 // Edge code (kEdgeTop ...); kEdgeNone and an empty rect when the taskbar
 // cannot be found.
 int GetTaskbarEdge(RECT& rect);

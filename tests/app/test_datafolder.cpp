@@ -5,6 +5,7 @@
 #include "app/DataFolder.h"
 #include "kit/Files.h"
 #include "kit/Scoped.h"
+#include "names/Wow64.h"
 
 using namespace tovanel;
 using namespace tovanel::test;

@@ -7,6 +7,7 @@
 #include "base/Error.h"
 #include "kit/Files.h"
 #include "kit/Scoped.h"
+#include "names/Wow64.h"
 
 using namespace tovanel;
 using namespace tovanel::test;

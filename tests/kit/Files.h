@@ -85,11 +85,6 @@ inline TFileHandle HoldFile(const Text& path) {
   return TFileHandle(CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
 }
 
-inline bool IsFolder(const Text& path) {
-  DWORD a = GetFileAttributesW(W(path));
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 inline bool AnyTemporaryFile(const Text& folder) {
   WIN32_FIND_DATAW found;
   return static_cast<bool>(TFindHandle(FindFirstFileW(W(folder + u"\\*.tmp"), &found)));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/DataFolder.h"
+#include "app/Settings.h"
 #include "kit/Drops.h"
 #include "kit/Files.h"
 #include "kit/Toolkit.h"
@@ -24,12 +25,11 @@
 namespace tovanel::test {
 
 // Settings of the folder the windows use now: written as given, or removed.
-inline Text SettingsFile() { return DataFolder + u"Tovanel.ini"; }
 inline void WriteSettings(const char* ini) {
   if (ini)
-    WriteBytes(SettingsFile(), ini);
+    WriteBytes(SettingsFilePath(), ini);
   else
-    DeleteFileW(W(SettingsFile()));
+    DeleteFileW(W(SettingsFilePath()));
 }
 
 // Once per process, as start-up does it: the application's window, which

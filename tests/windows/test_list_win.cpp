@@ -63,7 +63,7 @@ TEST_F(ListWindow, AHeldSettingsFileLeavesTheDesignedWindow) {
   WriteSettings("[List]\r\nTop=10\r\n");
   TListForm* l = nullptr;
   {
-    const TFileHandle held = HoldFile(SettingsFile());
+    const TFileHandle held = HoldFile(SettingsFilePath());
     ASSERT_TRUE(held);
     l = NewListForm();
   }
@@ -320,7 +320,7 @@ TEST_F(ListWindow, ClosingSavesThePlaceAndShowingAgainKeepsTheEntries) {
 
   SendMessageW(l->Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(l->Visible());
-  EXPECT_EQ(ReadBytes(SettingsFile()), "[List]\r\nTop=140\r\nLeft=320\r\nHeight=330\r\nWidth=280\r\n\r\n");
+  EXPECT_EQ(ReadBytes(SettingsFilePath()), "[List]\r\nTop=140\r\nLeft=320\r\nHeight=330\r\nWidth=280\r\n\r\n");
   l->Show();
   EXPECT_EQ(l->ListBox->Items(), (std::vector<Text>{u"third", u"second", u"first"}));
   EXPECT_EQ(l->ListBox->ItemIndex(), 1);

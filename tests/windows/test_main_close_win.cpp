@@ -43,7 +43,7 @@ TEST_F(MainClose, WritesThePlaceAndTheSelectedForm) {
     f->SetLeft(150);
     f->SetTop(-20);
     CloseBox(f);
-    const std::string ini = ReadBytes(SettingsFile());
+    const std::string ini = ReadBytes(SettingsFilePath());
     EXPECT_NE(ini.find("[Main]\r\nTop=-20\r\nLeft=150\r\n\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[Select]\r\nItem=" + std::to_string(c.item) + "\r\n\r\n"), std::string::npos) << ini;
     EXPECT_EQ(f->RadioGroup->ItemIndex(), c.item);
@@ -84,7 +84,7 @@ TEST_F(MainClose, AMinimisedWindowWritesItsRestoredPlace) {
   Pump();
   ASSERT_TRUE(IsIconic(f->Handle()));
   CloseBox(f);
-  EXPECT_EQ(ReadBytes(SettingsFile()).substr(0, Lines(130, 210, 0).size()), Lines(130, 210, 0));
+  EXPECT_EQ(ReadBytes(SettingsFilePath()).substr(0, Lines(130, 210, 0).size()), Lines(130, 210, 0));
 }
 
 // Last: the application's own main window, on a first run. The list window
@@ -95,7 +95,7 @@ TEST_F(MainClose, AFirstRunWritesThirteenLinesAndEndsTheRun) {
   Application().MainForm = f;
   const RECT m = WindowRect(f->Handle()), l = WindowRect(list->Handle());
   CloseBox(f);
-  EXPECT_EQ(ReadBytes(SettingsFile()),
+  EXPECT_EQ(ReadBytes(SettingsFilePath()),
             Lines(m.top, m.left, 0) + "[List]\r\nTop=" + std::to_string(l.top) + "\r\nLeft=" + std::to_string(l.left) +
                 "\r\nHeight=300\r\nWidth=300\r\n\r\n");
   EXPECT_TRUE(Application().Terminated());

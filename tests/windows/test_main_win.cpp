@@ -284,10 +284,10 @@ TEST_F(MainWindow, TabVisitsTheControlsInOrderFromTheSelectedItem) {
 // then shown in form 0 and goes no further.
 TEST_F(MainWindow, AHeldSettingsFileStopsTheHandlerThatReadsIt) {
   WriteSettings("[Main]\r\nTop=50\r\n");
-  const TFileHandle held = HoldFile(SettingsFile());
+  const TFileHandle held = HoldFile(SettingsFilePath());
   ASSERT_TRUE(held);
   TMainForm* f = NewMainForm();
-  const Text cannotOpen = u"ファイル " + SettingsFile() + u" は開けません。 ";
+  const Text cannotOpen = u"ファイル " + SettingsFilePath() + u" は開けません。 ";
   ASSERT_EQ(errors.shown.size(), 1u);
   EXPECT_EQ(errors.shown[0].Message.substr(0, cannotOpen.size()), cannotOpen);
   EXPECT_EQ(WindowRect(f->Handle()).left, 330);
