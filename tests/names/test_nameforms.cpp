@@ -117,7 +117,9 @@ TEST_F(NameForms, TheEightFormsOfAFile) {
   for (const bool shortNames : {true, false}) {
     SCOPED_TRACE(shortNames ? "volume with short names" : "volume without short names");
     std::optional<TNoShortNames> staged;
-    if (!shortNames) ASSERT_TRUE(staged.emplace().Installed());
+    if (!shortNames) {
+      ASSERT_TRUE(staged.emplace().Installed());
+    }
     const Text s = PlatformShort(file);
     const std::size_t cut = s.rfind(u'\\');
     const Text shortForms[4] = {s, s.substr(0, cut), s.substr(cut + 1), s.substr(cut + 1, s.rfind(u'.') - cut - 1)};

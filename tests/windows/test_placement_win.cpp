@@ -23,7 +23,9 @@ TEST(PlacementWin, AWindowFarOffEveryMonitorIsCentredKeepingItsSize) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "edge " << c.edge << ", " << c.thickness << " pixels");
     std::optional<test::TStagedTaskbar> taskbar;
-    if (c.thickness) ASSERT_TRUE(taskbar.emplace(c.edge, c.thickness).Installed());
+    if (c.thickness) {
+      ASSERT_TRUE(taskbar.emplace(c.edge, c.thickness).Installed());
+    }
     HWND w = Make(5000, 5000);
     ASSERT_TRUE(w && IsOffScreen(5000, 5000, 300, 200));
     KeepWindowOnScreen(w);
