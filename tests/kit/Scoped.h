@@ -1,8 +1,10 @@
 #pragma once
-// The test kit's seams: whatever a test replaces (a function that reaches the
-// platform, a global) it replaces for one scope, and the old value is put
-// back however the test ends.
+// The test kit's seams: whatever a test replaces (a group of platform calls,
+// a global) it replaces for one scope, and the old value is put back however
+// the test ends.
 #include <utility>
+
+#include "base/Platform.h"
 
 namespace tovanel::test {
 
@@ -19,6 +21,22 @@ class TScoped {
  private:
   T& seam_;
   T saved_;
+};
+
+// A group of platform calls staged for one scope: it starts as the calls
+// installed now, the test replaces the members it stages,
+//   TStaged<PlacementPlatform> platform;
+//   platform->workArea = [](Rect& r) { r = {0, 0, 800, 600}; return true; };
+// and the group as it was comes back when the scope ends.
+template <class Group>
+class TStaged {
+ public:
+  TStaged() : scoped_(Calls<Group>()) {}
+  Group* operator->() { return &Calls<Group>(); }
+  Group& operator*() { return Calls<Group>(); }
+
+ private:
+  TScoped<Group> scoped_;
 };
 
 }  // namespace tovanel::test
