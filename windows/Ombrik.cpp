@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/Platform.h"
 #include "base/Resolve.h"
 
 namespace tovanel {
@@ -29,95 +30,81 @@ PlatformVersion ReadVersion() {
   return {kFamilyNT, 10, 0};
 }
 
-class SystemPlatform final : public PlacementPlatform, public ForegroundPlatform {
- public:
-  bool WorkArea(Rect& area) override {
+}  // namespace
+
+PlacementPlatform PlacementPlatform::Real() {
+  PlacementPlatform p;
+  p.workArea = [](Rect& area) {
     RECT r{};
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) return false;
     area = ToRect(r);
     return true;
-  }
-  bool PrimaryMonitor(Rect& area) override {
+  };
+  p.primaryMonitor = [](Rect& area) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) return false;
     area = ToRect(info.rcMonitor);
     return true;
-  }
-  int Taskbar(Rect& taskbar) override {
-    RECT r{};
-    const int edge = GetTaskbarEdge(r);
-    taskbar = ToRect(r);
-    return edge;
-  }
-  bool WindowRect(WindowHandle w, Rect& r) override {
+  };
+  p.taskbar = [](Rect& taskbar) {
+    APPBARDATA data{};
+    data.cbSize = sizeof(data);
+    if (!SHAppBarMessage(ABM_GETTASKBARPOS, &data)) {
+      taskbar = Rect{};
+      return kEdgeNone;
+    }
+    taskbar = ToRect(data.rc);
+    return EdgeFromAppBar(data.uEdge);
+  };
+  p.windowRect = [](WindowHandle w, Rect& r) {
     RECT rc{};
     if (!::GetWindowRect(ToHwnd(w), &rc)) return false;
     r = ToRect(rc);
     return true;
-  }
-  bool IsMaximised(WindowHandle w) override { return ::IsZoomed(ToHwnd(w)); }
-  bool OnMonitor(std::int32_t x, std::int32_t y) override {
+  };
+  p.isMaximised = [](WindowHandle w) { return ::IsZoomed(ToHwnd(w)) != FALSE; };
+  p.onMonitor = [](std::int32_t x, std::int32_t y) {
     return MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL) != nullptr;
-  }
-  void Move(WindowHandle w, const Bounds& b) override { ::MoveWindow(ToHwnd(w), b.X, b.Y, b.W, b.H, TRUE); }
+  };
+  p.move = [](WindowHandle w, const Bounds& b) { ::MoveWindow(ToHwnd(w), b.X, b.Y, b.W, b.H, TRUE); };
+  return p;
+}
 
-  WindowHandle GetForegroundWindow() override { return ToHandle(::GetForegroundWindow()); }
-  std::uint32_t ThreadOf(WindowHandle w) override { return ::GetWindowThreadProcessId(ToHwnd(w), nullptr); }
-  bool IsHungAppWindow(WindowHandle w) override { return ::IsHungAppWindow(ToHwnd(w)); }
-  bool AttachThreadInput(std::uint32_t from, std::uint32_t to, bool attach) override {
-    return ::AttachThreadInput(from, to, attach);
-  }
-  void BringWindowToTop(WindowHandle w) override { ::BringWindowToTop(ToHwnd(w)); }
-  void SetForegroundWindow(WindowHandle w) override { ::SetForegroundWindow(ToHwnd(w)); }
-  bool GetLockTimeout(std::uint32_t& ms) override {
+ForegroundPlatform ForegroundPlatform::Real() {
+  ForegroundPlatform p;
+  p.getForegroundWindow = [] { return ToHandle(::GetForegroundWindow()); };
+  p.threadOf = [](WindowHandle w) { return std::uint32_t{::GetWindowThreadProcessId(ToHwnd(w), nullptr)}; };
+  p.isHungAppWindow = [](WindowHandle w) { return ::IsHungAppWindow(ToHwnd(w)) != FALSE; };
+  p.attachThreadInput = [](std::uint32_t from, std::uint32_t to, bool attach) {
+    return ::AttachThreadInput(from, to, attach) != FALSE;
+  };
+  p.bringWindowToTop = [](WindowHandle w) { ::BringWindowToTop(ToHwnd(w)); };
+  p.setForegroundWindow = [](WindowHandle w) { ::SetForegroundWindow(ToHwnd(w)); };
+  p.getLockTimeout = [](std::uint32_t& ms) {
     DWORD value = 0;
     if (!SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &value, 0)) return false;
     ms = value;
     return true;
-  }
-  void SetLockTimeout(std::uint32_t ms, std::uint32_t flags) override {
+  };
+  p.setLockTimeout = [](std::uint32_t ms, std::uint32_t flags) {
     // This action takes the value itself in place of the pointer.
     SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<PVOID>(static_cast<UINT_PTR>(ms)),
                           flags);
-  }
-  PlatformVersion Version() override {
+  };
+  p.version = [] {
     static const PlatformVersion version = ReadVersion();
     return version;
-  }
-};
-
-}  // namespace
-
-bool ForceForegroundWindow(HWND hwnd) {
-  SystemPlatform p;
-  return ForceForegroundWindow(ToHandle(hwnd), p);
+  };
+  return p;
 }
 
-int GetTaskbarEdge(RECT& rect) {
-  APPBARDATA data{};
-  data.cbSize = sizeof(data);
-  if (!SHAppBarMessage(ABM_GETTASKBARPOS, &data)) {
-    rect = RECT{};
-    return kEdgeNone;
-  }
-  rect = data.rc;
-  return EdgeFromAppBar(data.uEdge);
-}
+bool ForceForegroundWindow(HWND hwnd) { return ForceForegroundWindow(ToHandle(hwnd), Calls<ForegroundPlatform>()); }
 
-void MoveWindowTo(HWND hwnd, unsigned mode) {
-  SystemPlatform p;
-  MoveWindowTo(p, ToHandle(hwnd), mode);
-}
+void MoveWindowTo(HWND hwnd, unsigned mode) { MoveWindowTo(Calls<PlacementPlatform>(), ToHandle(hwnd), mode); }
 
-void KeepWindowOnScreen(HWND hwnd) {
-  SystemPlatform p;
-  KeepWindowOnScreen(p, ToHandle(hwnd));
-}
+void KeepWindowOnScreen(HWND hwnd) { KeepWindowOnScreen(Calls<PlacementPlatform>(), ToHandle(hwnd)); }
 
-bool IsOffScreen(int X, int Y, int W, int H) {
-  SystemPlatform p;
-  return IsOffScreen(Bounds{X, Y, W, H}, [&p](std::int32_t x, std::int32_t y) { return p.OnMonitor(x, y); });
-}
+bool IsOffScreen(int X, int Y, int W, int H) { return IsOffScreen(Bounds{X, Y, W, H}, Calls<PlacementPlatform>().onMonitor); }
 
 }  // namespace tovanel

@@ -1,6 +1,7 @@
 #pragma once
 // Keeping a window on a monitor and bringing it to the foreground, over the
-// real platform; the arithmetic and the procedures live in Placement.h.
+// platform's calls in force (Calls<PlacementPlatform>, Calls<ForegroundPlatform>);
+// the arithmetic and the procedures live in Placement.h.
 #include <windows.h>
 
 #include "windows/Placement.h"
@@ -11,10 +12,6 @@ namespace tovanel {
 // foreground thread's input and may zero the system's foreground lock timeout
 // (always putting the old value back).
 bool ForceForegroundWindow(HWND hwnd);
-
-// Edge code (kEdgeTop ...); kEdgeNone and an empty rect when the taskbar
-// cannot be found.
-int GetTaskbarEdge(RECT& rect);
 
 // Places hwnd by mode in the primary monitor's area; a minimised window or
 // one whose rectangle cannot be read stays where it is.

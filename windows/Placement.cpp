@@ -78,36 +78,36 @@ bool IsOffScreen(const Bounds& b, const std::function<bool(std::int32_t, std::in
   return true;
 }
 
-std::optional<Rect> ReferenceArea(PlacementPlatform& p) {
+std::optional<Rect> ReferenceArea(const PlacementPlatform& p) {
   Rect area;
-  if (p.WorkArea(area)) {
+  if (p.workArea(area)) {
     Rect tb;
-    const int edge = p.Taskbar(tb);
+    const int edge = p.taskbar(tb);
     return ReferenceArea(area, edge, tb);
   }
   // The grown work area stands for the primary monitor; take that directly,
   // without growing it over a taskbar that it already covers.
-  if (p.PrimaryMonitor(area)) return area;
+  if (p.primaryMonitor(area)) return area;
   return std::nullopt;
 }
 
-std::optional<Bounds> ReadBounds(PlacementPlatform& p, WindowHandle w) {
+std::optional<Bounds> ReadBounds(const PlacementPlatform& p, WindowHandle w) {
   Rect r;
-  if (!p.WindowRect(w, r) || IsMinimisedMarker(r)) return std::nullopt;
+  if (!p.windowRect(w, r) || IsMinimisedMarker(r)) return std::nullopt;
   return BoundsOf(r);
 }
 
-void MoveWindowTo(PlacementPlatform& p, WindowHandle w, unsigned mode) {
+void MoveWindowTo(const PlacementPlatform& p, WindowHandle w, unsigned mode) {
   const auto area = ReferenceArea(p);
   const auto b = ReadBounds(p, w);
   if (!area || !b) return;
-  p.Move(w, PlaceBounds(*b, *area, mode));
+  p.move(w, PlaceBounds(*b, *area, mode));
 }
 
-void KeepWindowOnScreen(PlacementPlatform& p, WindowHandle w) {
-  if (p.IsMaximised(w)) return;
+void KeepWindowOnScreen(const PlacementPlatform& p, WindowHandle w) {
+  if (p.isMaximised(w)) return;
   const auto b = ReadBounds(p, w);
-  if (!b || IsOffScreen(*b, [&p](std::int32_t x, std::int32_t y) { return p.OnMonitor(x, y); })) {
+  if (!b || IsOffScreen(*b, p.onMonitor)) {
     MoveWindowTo(p, w, kModeCentre);
   }
 }
@@ -120,37 +120,37 @@ bool UsesAttachMethod(const PlatformVersion& v) {
 
 namespace {
 
-void Raise(ForegroundPlatform& p, WindowHandle w) {
-  p.BringWindowToTop(w);
-  p.SetForegroundWindow(w);
+void Raise(const ForegroundPlatform& p, WindowHandle w) {
+  p.bringWindowToTop(w);
+  p.setForegroundWindow(w);
 }
 
 }  // namespace
 
-bool ForceForegroundWindow(WindowHandle w, ForegroundPlatform& p) {
+bool ForceForegroundWindow(WindowHandle w, const ForegroundPlatform& p) {
   // With no foreground window GetForegroundWindow answers 0 as well, so a
   // null handle would otherwise count as brought forward.
   if (w == 0) return false;
-  if (p.GetForegroundWindow() == w) return true;
+  if (p.getForegroundWindow() == w) return true;
 
-  if (!UsesAttachMethod(p.Version())) {
+  if (!UsesAttachMethod(p.version())) {
     Raise(p, w);
-    return p.GetForegroundWindow() == w;
+    return p.getForegroundWindow() == w;
   }
 
   // Sharing the foreground thread's input state lets us take the foreground
   // as if we were that thread. With the input joined, SetForegroundWindow
   // waits for that thread, so a window that has stopped answering would hold
   // us too: then only the timeout method is tried.
-  const WindowHandle current = p.GetForegroundWindow();
+  const WindowHandle current = p.getForegroundWindow();
   bool ok = false;
-  if (!p.IsHungAppWindow(current)) {
-    const std::uint32_t fg = p.ThreadOf(current);
-    const std::uint32_t own = p.ThreadOf(w);
-    if (p.AttachThreadInput(own, fg, true)) {
+  if (!p.isHungAppWindow(current)) {
+    const std::uint32_t fg = p.threadOf(current);
+    const std::uint32_t own = p.threadOf(w);
+    if (p.attachThreadInput(own, fg, true)) {
       Raise(p, w);
-      p.AttachThreadInput(own, fg, false);
-      ok = p.GetForegroundWindow() == w;
+      p.attachThreadInput(own, fg, false);
+      ok = p.getForegroundWindow() == w;
     }
   }
 
@@ -159,15 +159,15 @@ bool ForceForegroundWindow(WindowHandle w, ForegroundPlatform& p) {
     // The setting is system-wide, so it is only touched when the value to put
     // back is known, and never written to the user's profile.
     std::uint32_t saved = 0;
-    if (p.GetLockTimeout(saved)) {
-      p.SetLockTimeout(0, kSendChange);
+    if (p.getLockTimeout(saved)) {
+      p.setLockTimeout(0, kSendChange);
       Raise(p, w);
-      p.SetLockTimeout(saved, kSendChange);
+      p.setLockTimeout(saved, kSendChange);
     } else {
       Raise(p, w);
     }
   }
-  return p.GetForegroundWindow() == w;
+  return p.getForegroundWindow() == w;
 }
 
 }  // namespace tovanel

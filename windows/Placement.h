@@ -1,8 +1,8 @@
 #pragma once
 // Window placement and activation without <windows.h>: the reference area, the
-// placement modes, the off-screen test and the foreground procedure. The
-// platform sits behind two small interfaces so that every path runs anywhere;
-// Ombrik.h puts the real calls behind them.
+// placement modes, the off-screen test and the foreground procedure. They take
+// the platform as two groups of calls (base/Platform.h) so that every path
+// runs anywhere; Ombrik.cpp gives the real calls.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -20,7 +20,7 @@ struct Bounds {
   friend bool operator==(const Bounds&, const Bounds&) = default;
 };
 
-// Where the taskbar lies (the result of GetTaskbarEdge).
+// Where the taskbar lies (what PlacementPlatform::taskbar returns).
 inline constexpr int kEdgeNone = -1;
 inline constexpr int kEdgeTop = 0;
 inline constexpr int kEdgeBottom = 1;
@@ -56,27 +56,27 @@ bool IsOffScreen(const Bounds& b, const std::function<bool(std::int32_t x, std::
 
 using WindowHandle = std::uintptr_t;
 
-// What placing a window needs of the platform. The reads answer false when
-// the platform could not answer.
-class PlacementPlatform {
- public:
-  virtual ~PlacementPlatform() = default;
-  virtual bool WorkArea(Rect& area) = 0;
-  virtual bool PrimaryMonitor(Rect& area) = 0;
-  virtual int Taskbar(Rect& taskbar) = 0;  // edge code; kEdgeNone when unknown
-  virtual bool WindowRect(WindowHandle w, Rect& r) = 0;
-  virtual bool IsMaximised(WindowHandle w) = 0;
-  virtual bool OnMonitor(std::int32_t x, std::int32_t y) = 0;
-  virtual void Move(WindowHandle w, const Bounds& b) = 0;  // repaints
+// What placing a window needs of the platform. The reads return false when
+// the platform could not say.
+struct PlacementPlatform {
+  std::function<bool(Rect& area)> workArea;
+  std::function<bool(Rect& area)> primaryMonitor;
+  std::function<int(Rect& taskbar)> taskbar;  // edge code; kEdgeNone when unknown
+  std::function<bool(WindowHandle w, Rect& r)> windowRect;
+  std::function<bool(WindowHandle w)> isMaximised;
+  std::function<bool(std::int32_t x, std::int32_t y)> onMonitor;
+  std::function<void(WindowHandle w, const Bounds& b)> move;  // repaints
+
+  static PlacementPlatform Real();
 };
 
 // Read afresh each time: the taskbar and the work area can change at any time.
 // Falls back to the primary monitor when the work area cannot be read; empty
 // when neither can.
-std::optional<Rect> ReferenceArea(PlacementPlatform& p);
-std::optional<Bounds> ReadBounds(PlacementPlatform& p, WindowHandle w);
-void MoveWindowTo(PlacementPlatform& p, WindowHandle w, unsigned mode);
-void KeepWindowOnScreen(PlacementPlatform& p, WindowHandle w);
+std::optional<Rect> ReferenceArea(const PlacementPlatform& p);
+std::optional<Bounds> ReadBounds(const PlacementPlatform& p, WindowHandle w);
+void MoveWindowTo(const PlacementPlatform& p, WindowHandle w, unsigned mode);
+void KeepWindowOnScreen(const PlacementPlatform& p, WindowHandle w);
 
 // Platform families as the version record reports them.
 inline constexpr unsigned kFamilyConsumer = 1;
@@ -93,22 +93,22 @@ bool UsesAttachMethod(const PlatformVersion& v);
 inline constexpr std::uint32_t kSendChange = 2;  // SPIF_SENDCHANGE
 
 // What bringing a window forward needs of the platform.
-class ForegroundPlatform {
- public:
-  virtual ~ForegroundPlatform() = default;
-  virtual WindowHandle GetForegroundWindow() = 0;
-  virtual std::uint32_t ThreadOf(WindowHandle w) = 0;
+struct ForegroundPlatform {
+  std::function<WindowHandle()> getForegroundWindow;
+  std::function<std::uint32_t(WindowHandle w)> threadOf;
   // True when the window's thread has not taken its messages for a while.
-  virtual bool IsHungAppWindow(WindowHandle w) = 0;
-  virtual bool AttachThreadInput(std::uint32_t from, std::uint32_t to, bool attach) = 0;
-  virtual void BringWindowToTop(WindowHandle w) = 0;
-  virtual void SetForegroundWindow(WindowHandle w) = 0;
-  virtual bool GetLockTimeout(std::uint32_t& ms) = 0;
-  virtual void SetLockTimeout(std::uint32_t ms, std::uint32_t flags) = 0;
-  virtual PlatformVersion Version() = 0;
+  std::function<bool(WindowHandle w)> isHungAppWindow;
+  std::function<bool(std::uint32_t from, std::uint32_t to, bool attach)> attachThreadInput;
+  std::function<void(WindowHandle w)> bringWindowToTop;
+  std::function<void(WindowHandle w)> setForegroundWindow;
+  std::function<bool(std::uint32_t& ms)> getLockTimeout;
+  std::function<void(std::uint32_t ms, std::uint32_t flags)> setLockTimeout;
+  std::function<PlatformVersion()> version;
+
+  static ForegroundPlatform Real();
 };
 
 // True when w is the foreground window at the end.
-bool ForceForegroundWindow(WindowHandle w, ForegroundPlatform& p);
+bool ForceForegroundWindow(WindowHandle w, const ForegroundPlatform& p);
 
 }  // namespace tovanel

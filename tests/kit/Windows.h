@@ -17,6 +17,7 @@
 #include "app/Settings.h"
 #include "kit/Drops.h"
 #include "kit/Files.h"
+#include "kit/Placement.h"
 #include "kit/Toolkit.h"
 #include "text/Clipboard.h"
 #include "windows/List.h"

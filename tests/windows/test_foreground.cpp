@@ -15,7 +15,7 @@ constexpr std::uint32_t kSaved = 200000;
 enum class Grant { Never, Always, WhileAttached, WhileUnlocked };
 
 // Records each call; SetForegroundWindow works only as the case grants.
-struct FakeForeground : ForegroundPlatform {
+struct FakeForeground {
   PlatformVersion version;
   WindowHandle fg = kOther;
   bool attachOk = true, timeoutReadable = true, attached = false, hung = false;
@@ -24,29 +24,34 @@ struct FakeForeground : ForegroundPlatform {
   std::vector<std::string> calls;
 
   static std::string Name(WindowHandle w) { return w == kOwn ? "own" : "other"; }
-  WindowHandle GetForegroundWindow() override { return calls.push_back("GetForegroundWindow"), fg; }
-  std::uint32_t ThreadOf(WindowHandle w) override { return calls.push_back("ThreadOf " + Name(w)), w == kOwn ? 7 : 9; }
-  bool IsHungAppWindow(WindowHandle w) override { return calls.push_back("IsHungAppWindow " + Name(w)), hung; }
-  bool AttachThreadInput(std::uint32_t from, std::uint32_t to, bool attach) override {
-    calls.push_back("Attach " + std::to_string(from) + " " + std::to_string(to) + " " + std::to_string(attach));
-    return attachOk && (attached = attach, true);
+  ForegroundPlatform Platform() {
+    const auto log = [this](std::string call) { calls.push_back(std::move(call)); };
+    return {
+        .getForegroundWindow = [=, this] { return log("GetForegroundWindow"), fg; },
+        .threadOf = [=](WindowHandle w) { return log("ThreadOf " + Name(w)), w == kOwn ? 7u : 9u; },
+        .isHungAppWindow = [=, this](WindowHandle w) { return log("IsHungAppWindow " + Name(w)), hung; },
+        .attachThreadInput =
+            [=, this](std::uint32_t from, std::uint32_t to, bool attach) {
+              log("Attach " + std::to_string(from) + " " + std::to_string(to) + " " + std::to_string(attach));
+              return attachOk && (attached = attach, true);
+            },
+        .bringWindowToTop = [=](WindowHandle w) { log("BringWindowToTop " + Name(w)); },
+        .setForegroundWindow =
+            [=, this](WindowHandle w) {
+              log("SetForegroundWindow " + Name(w));
+              if (grant == Grant::Always || (grant == Grant::WhileAttached && attached) ||
+                  (grant == Grant::WhileUnlocked && timeout == 0))
+                fg = w;
+            },
+        .getLockTimeout = [=, this](std::uint32_t& ms) { return log("GetLockTimeout"), timeoutReadable && (ms = timeout, true); },
+        .setLockTimeout =
+            [=, this](std::uint32_t ms, std::uint32_t flags) {
+              log("SetLockTimeout " + std::to_string(ms) + " " + std::to_string(flags));
+              timeout = ms;
+            },
+        .version = [this] { return version; },
+    };
   }
-  void BringWindowToTop(WindowHandle w) override { calls.push_back("BringWindowToTop " + Name(w)); }
-  void SetForegroundWindow(WindowHandle w) override {
-    calls.push_back("SetForegroundWindow " + Name(w));
-    if (grant == Grant::Always || (grant == Grant::WhileAttached && attached) ||
-        (grant == Grant::WhileUnlocked && timeout == 0))
-      fg = w;
-  }
-  bool GetLockTimeout(std::uint32_t& ms) override {
-    calls.push_back("GetLockTimeout");
-    return timeoutReadable && (ms = timeout, true);
-  }
-  void SetLockTimeout(std::uint32_t ms, std::uint32_t flags) override {
-    calls.push_back("SetLockTimeout " + std::to_string(ms) + " " + std::to_string(flags));
-    timeout = ms;
-  }
-  PlatformVersion Version() override { return version; }
 };
 
 using Calls = std::vector<std::string>;
@@ -89,7 +94,7 @@ TEST(ForceForegroundWindow, FollowsTheMethodThatThePlatformNeeds) {
     FakeForeground f;
     f.version = c.version, f.fg = c.fg, f.attachOk = c.attachOk, f.timeoutReadable = c.timeoutReadable;
     f.grant = c.grant, f.hung = c.hung;
-    EXPECT_EQ(ForceForegroundWindow(kOwn, f), c.want) << c.name;
+    EXPECT_EQ(ForceForegroundWindow(kOwn, f.Platform()), c.want) << c.name;
     EXPECT_EQ(f.calls, c.calls) << c.name;
     EXPECT_EQ(f.timeout, kSaved) << c.name;
     EXPECT_FALSE(f.attached) << c.name;
@@ -99,7 +104,7 @@ TEST(ForceForegroundWindow, FollowsTheMethodThatThePlatformNeeds) {
 TEST(ForceForegroundWindow, NoWindowIsNeverBroughtForward) {
   FakeForeground f;
   f.fg = 0;  // nothing has the foreground either
-  EXPECT_FALSE(ForceForegroundWindow(0, f));
+  EXPECT_FALSE(ForceForegroundWindow(0, f.Platform()));
   EXPECT_TRUE(f.calls.empty());
 }
 

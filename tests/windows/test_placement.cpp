@@ -82,19 +82,23 @@ TEST(IsOffScreen, TriesTheFivePointsInOrderAndStopsAtTheFirstHit) {
 }
 
 // One 800 by 600 monitor with the taskbar along the bottom, and one window.
-struct FakeDesktop : PlacementPlatform {
+struct FakeDesktop {
   bool workOk = true, primaryOk = true, rectOk = true, maximised = false;
   Rect work{0, 0, 800, 560}, primary{0, 0, 800, 600}, taskbar{0, 560, 800, 600}, window{900, 700, 1200, 900};
   int edge = kEdgeBottom;
   std::vector<Bounds> moves;
 
-  bool WorkArea(Rect& a) override { return workOk && (a = work, true); }
-  bool PrimaryMonitor(Rect& a) override { return primaryOk && (a = primary, true); }
-  int Taskbar(Rect& tb) override { return tb = taskbar, edge; }
-  bool WindowRect(WindowHandle, Rect& r) override { return rectOk && (r = window, true); }
-  bool IsMaximised(WindowHandle) override { return maximised; }
-  bool OnMonitor(std::int32_t x, std::int32_t y) override { return Contains(primary, x, y); }
-  void Move(WindowHandle, const Bounds& b) override { moves.push_back(b); }
+  PlacementPlatform Platform() {
+    return {
+        .workArea = [this](Rect& a) { return workOk && (a = work, true); },
+        .primaryMonitor = [this](Rect& a) { return primaryOk && (a = primary, true); },
+        .taskbar = [this](Rect& tb) { return tb = taskbar, edge; },
+        .windowRect = [this](WindowHandle, Rect& r) { return rectOk && (r = window, true); },
+        .isMaximised = [this](WindowHandle) { return maximised; },
+        .onMonitor = [this](std::int32_t x, std::int32_t y) { return Contains(primary, x, y); },
+        .move = [this](WindowHandle, const Bounds& b) { moves.push_back(b); },
+    };
+  }
 };
 
 TEST(KeepWindowOnScreen, CentresOnlyAWindowThatIsOffScreenAndMovable) {
@@ -120,7 +124,7 @@ TEST(KeepWindowOnScreen, CentresOnlyAWindowThatIsOffScreenAndMovable) {
   for (const auto& c : cases) {
     FakeDesktop d;
     c.stage(d);
-    KeepWindowOnScreen(d, 0x10);
+    KeepWindowOnScreen(d.Platform(), 0x10);
     EXPECT_EQ(d.moves, c.want) << c.name;
   }
 }
