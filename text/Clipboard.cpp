@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "base/Platform.h"
 #include "text/ClipboardRetry.h"
 
 namespace tovanel {
@@ -10,27 +11,25 @@ namespace {
 
 std::atomic<HWND> clipboardOwner{nullptr};
 
-class PlatformClipboard final : public ClipboardOps {
- public:
-  // Windows refuses SetClipboardData after an open without a window.
-  bool Open() override { return OpenClipboard(clipboardOwner.load()) != FALSE; }
-  void Empty() override { EmptyClipboard(); }
-  Block Alloc(std::size_t bytes) override { return GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes); }
-  void* Lock(Block block) override { return GlobalLock(block); }
-  void Unlock(Block block) override { GlobalUnlock(block); }
-  bool SetUnicodeText(Block block) override { return SetClipboardData(CF_UNICODETEXT, block) != nullptr; }
-  void Free(Block block) override { GlobalFree(block); }
-  void Close() override { CloseClipboard(); }
-  void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
-};
-
 }  // namespace
 
 void SetClipboardOwner(HWND owner) { clipboardOwner.store(owner); }
 
-bool SendTextToClipboard(const Text& text) {
-  PlatformClipboard clipboard;
-  return SendTextWithRetries(clipboard, text);
+ClipboardPlatform ClipboardPlatform::Real() {
+  return {
+      // Windows refuses SetClipboardData after an open without a window.
+      .open = [] { return OpenClipboard(clipboardOwner.load()) != FALSE; },
+      .empty = [] { EmptyClipboard(); },
+      .alloc = [](std::size_t bytes) -> Block { return GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes); },
+      .lock = [](Block block) { return GlobalLock(block); },
+      .unlock = [](Block block) { GlobalUnlock(block); },
+      .setUnicodeText = [](Block block) { return SetClipboardData(CF_UNICODETEXT, block) != nullptr; },
+      .free = [](Block block) { GlobalFree(block); },
+      .close = [] { CloseClipboard(); },
+      .pause = [](unsigned milliseconds) { Sleep(milliseconds); },
+  };
 }
+
+bool SendTextToClipboard(const Text& text) { return SendTextWithRetries(Calls<ClipboardPlatform>(), text); }
 
 }  // namespace tovanel

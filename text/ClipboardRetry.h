@@ -1,28 +1,29 @@
 #pragma once
 // The clipboard transfer apart from the platform: the attempts, the pauses and
-// the payload, with the platform's operations behind ClipboardOps so that a
-// test can stage a busy clipboard, a refusal or a failed allocation.
+// the payload, with the platform's calls taken as a ClipboardPlatform so that
+// a test can stage a busy clipboard, a refusal or a failed allocation.
 #include <cstddef>
+#include <functional>
 
 #include "base/Text.h"
 
 namespace tovanel {
 
-// The platform operations of one transfer. A Block is the platform's movable
+// The platform calls of one transfer. A block is the platform's movable
 // memory handle, opaque here.
-class ClipboardOps {
- public:
+struct ClipboardPlatform {
   using Block = void*;
-  virtual ~ClipboardOps() = default;
-  virtual bool Open() = 0;  // false while another program holds the clipboard
-  virtual void Empty() = 0;
-  virtual Block Alloc(std::size_t bytes) = 0;  // nullptr on failure
-  virtual void* Lock(Block block) = 0;         // nullptr on failure
-  virtual void Unlock(Block block) = 0;
-  virtual bool SetUnicodeText(Block block) = 0;  // true: the block now belongs to the clipboard
-  virtual void Free(Block block) = 0;
-  virtual void Close() = 0;
-  virtual void Pause(unsigned milliseconds) = 0;
+  std::function<bool()> open;  // false while another program holds the clipboard
+  std::function<void()> empty;
+  std::function<Block(std::size_t bytes)> alloc;  // nullptr on failure
+  std::function<void*(Block block)> lock;         // nullptr on failure
+  std::function<void(Block block)> unlock;
+  std::function<bool(Block block)> setUnicodeText;  // true: the block now belongs to the clipboard
+  std::function<void(Block block)> free;
+  std::function<void()> close;
+  std::function<void(unsigned milliseconds)> pause;
+
+  static ClipboardPlatform Real();
 };
 
 inline constexpr int kClipboardAttempts = 5;
@@ -33,6 +34,6 @@ inline constexpr unsigned kClipboardPauseMs = 100;
 // pause after every failed attempt, the last one too; false when every attempt
 // found it busy. A block that cannot be made or that the clipboard refuses
 // raises Error(u"システム リソース不足です") once the clipboard is closed again.
-bool SendTextWithRetries(ClipboardOps& ops, TextView text);
+bool SendTextWithRetries(const ClipboardPlatform& ops, TextView text);
 
 }  // namespace tovanel

@@ -13,58 +13,36 @@ using namespace tovanel;
 
 namespace {
 
-class StagedClipboard : public ClipboardOps {
- public:
+// Records every call; the flags stage the platform's failures.
+struct StagedClipboard {
   int busyOpens = 0;  // this many opens fail first, as while another program holds it
-  bool refuseData = false;
-  bool failAlloc = false;
-  bool failLock = false;
+  bool refuseData = false, failAlloc = false, failLock = false;
 
   std::vector<std::string> calls;
-  std::vector<unsigned char> handedOver;  // the block's bytes when given to the clipboard
+  std::vector<unsigned char> block, handedOver;  // handedOver: the block's bytes when given to the clipboard
   int freed = 0;
   bool open = false;
 
-  bool Open() override {
-    calls.push_back("open");
-    if (busyOpens > 0) {
-      --busyOpens;
-      return false;
-    }
-    open = true;
-    return true;
+  ClipboardPlatform Platform() {
+    const auto log = [this](const char* call) { calls.push_back(call); };
+    return {
+        .open = [=, this] { return log("open"), busyOpens > 0 ? (--busyOpens, false) : (open = true); },
+        .empty = [=] { log("empty"); },
+        .alloc = [=, this](std::size_t bytes) -> void* {
+          return log("alloc"), failAlloc ? nullptr : (block.assign(bytes, 0xCD), &block);
+        },
+        .lock = [=, this](void*) -> void* { return log("lock"), failLock ? nullptr : block.data(); },
+        .unlock = [=](void*) { log("unlock"); },
+        .setUnicodeText = [=, this](void*) { return log("set"), !refuseData && (handedOver = block, true); },
+        .free = [=, this](void*) { log("free"), ++freed; },
+        .close = [=, this] {
+          log("close");
+          EXPECT_TRUE(open) << "closed without a successful open";
+          open = false;
+        },
+        .pause = [this](unsigned ms) { calls.push_back("pause " + std::to_string(ms)); },
+    };
   }
-  void Empty() override { calls.push_back("empty"); }
-  Block Alloc(std::size_t bytes) override {
-    calls.push_back("alloc");
-    if (failAlloc) return nullptr;
-    block_.assign(bytes, 0xCD);
-    return &block_;
-  }
-  void* Lock(Block) override {
-    calls.push_back("lock");
-    return failLock ? nullptr : block_.data();
-  }
-  void Unlock(Block) override { calls.push_back("unlock"); }
-  bool SetUnicodeText(Block) override {
-    calls.push_back("set");
-    if (refuseData) return false;
-    handedOver = block_;
-    return true;
-  }
-  void Free(Block) override {
-    calls.push_back("free");
-    ++freed;
-  }
-  void Close() override {
-    calls.push_back("close");
-    EXPECT_TRUE(open) << "closed without a successful open";
-    open = false;
-  }
-  void Pause(unsigned ms) override { calls.push_back("pause " + std::to_string(ms)); }
-
- private:
-  std::vector<unsigned char> block_;
 };
 
 using Calls = std::vector<std::string>;
@@ -85,7 +63,7 @@ TEST_P(BusyClipboard, RetriesOnlyWhileTheOpenFailsAndPausesAfterEachFailure) {
   StagedClipboard clip;
   clip.busyOpens = c.busyOpens;
 
-  EXPECT_EQ(SendTextWithRetries(clip, u"abc"), c.placed);
+  EXPECT_EQ(SendTextWithRetries(clip.Platform(), u"abc"), c.placed);
 
   const int failures = c.placed ? c.attempts - 1 : c.attempts;
   Calls expected;
@@ -118,7 +96,7 @@ TEST_P(FailingPlatform, RaisesTheResourceErrorWithTheClipboardClosed) {
   GetParam().stage(clip);
 
   try {
-    SendTextWithRetries(clip, u"abc");
+    SendTextWithRetries(clip.Platform(), u"abc");
     FAIL() << "no error raised";
   } catch (const Error& e) {
     EXPECT_EQ(e.Message(), u"システム リソース不足です");
@@ -140,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ClipboardPayload, IsTheTextsUnitsAndOneNul) {
   for (const Text& text : {Text(), Text(u"abc"), Text(u"ファイル名　ガ"), Text(u"a\0b", 3)}) {
     StagedClipboard clip;
-    ASSERT_TRUE(SendTextWithRetries(clip, text));
+    ASSERT_TRUE(SendTextWithRetries(clip.Platform(), text));
     std::vector<unsigned char> expected(2 * text.size() + 2, 0);
     std::memcpy(expected.data(), text.data(), 2 * text.size());
     EXPECT_EQ(clip.handedOver, expected) << ToUtf8(text);
