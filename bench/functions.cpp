@@ -23,6 +23,7 @@
 
 #include "app/DataFolder.h"
 #include "base/Handles.h"
+#include "base/Platform.h"
 #include "names/NameForms.h"
 #include "names/Wow64.h"
 #include "text/Convert.h"
@@ -325,7 +326,7 @@ TApplication& StartApplication(const Text& base) {
   static const bool started = [&base] {
     DataFolder = base + u"\\data\\";
     MakeFolder(base + u"\\data");
-    TMainForm::CommandLine = [] { return Text(u"functions.exe"); };
+    Calls<MainPlatform>().commandLine = [] { return Text(u"functions.exe"); };
     Application().Initialize();
     InitWow64();
     return true;

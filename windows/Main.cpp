@@ -1,6 +1,7 @@
 #include "windows/Main.h"
 
 #include "app/Settings.h"
+#include "base/Platform.h"
 #include "names/NameForms.h"
 #include "names/Wow64.h"
 #include "text/Clipboard.h"
@@ -15,9 +16,11 @@ namespace tovanel {
 
 TMainForm* MainForm = nullptr;
 
-std::function<Text()> TMainForm::CommandLine = [] { return FromW(GetCommandLineW()); };
-std::function<void(BYTE, DWORD)> TMainForm::SendKey = [](BYTE vk, DWORD flags) { keybd_event(vk, 0, flags, 0); };
-std::function<HWND()> TMainForm::ForegroundWindow = [] { return GetForegroundWindow(); };
+MainPlatform MainPlatform::Real() {
+  return {.commandLine = [] { return FromW(GetCommandLineW()); },
+          .sendKey = [](BYTE vk, DWORD flags) { keybd_event(vk, 0, flags, 0); },
+          .foregroundWindow = GetForegroundWindow};
+}
 
 Text MenuFontFace() {
   NONCLIENTMETRICSW ncm{};
@@ -113,7 +116,7 @@ void TMainForm::FormCreate(TComponent*) {
 }
 
 void TMainForm::FormShow(TComponent*) {
-  std::vector<Text> args = SplitCommandLine(CommandLine());
+  std::vector<Text> args = SplitCommandLine(Calls<MainPlatform>().commandLine());
   if (args.size() < 2) return;
   const Text name = GuardedLongName(args[1]);
   Proc_NewFile(name);
@@ -137,14 +140,15 @@ void TMainForm::Proc_NewFile(const Text& s) {
   SetForegroundWindow(Handle());
   // The keys go to whichever window has the foreground: when the platform
   // refused it to us, they would reach another program.
-  if (ForegroundWindow() != Handle()) return;
+  const MainPlatform& platform = Calls<MainPlatform>();
+  if (platform.foregroundWindow() != Handle()) return;
   // Alt plus the item's digit: once the handlers have returned, the
   // selected item takes the keyboard focus.
   auto k = static_cast<BYTE>(('0' + RadioGroup->ItemIndex()) & 0xFF);
-  SendKey(VK_MENU, 0);
-  SendKey(k, 0);
-  SendKey(k, KEYEVENTF_KEYUP);
-  SendKey(VK_MENU, KEYEVENTF_KEYUP);
+  platform.sendKey(VK_MENU, 0);
+  platform.sendKey(k, 0);
+  platform.sendKey(k, KEYEVENTF_KEYUP);
+  platform.sendKey(VK_MENU, KEYEVENTF_KEYUP);
 }
 
 void TMainForm::RadioGroupClick(TComponent*) {

@@ -9,6 +9,16 @@
 
 namespace tovanel {
 
+// The platform calls that the main window's handlers make, read through
+// Calls<MainPlatform>() so that tests can stage them.
+struct MainPlatform {
+  std::function<Text()> commandLine;
+  std::function<void(BYTE vk, DWORD flags)> sendKey;
+  std::function<HWND()> foregroundWindow;
+
+  static MainPlatform Real();
+};
+
 class TMainForm : public TForm {
  public:
   explicit TMainForm(TComponent* AOwner);
@@ -63,11 +73,6 @@ class TMainForm : public TForm {
   void TBListClick(TComponent* Sender);
   void TBCloseClick(TComponent* Sender);
   void DropDstFileDrop(TComponent* Sender, const std::vector<Text>& Files, int X, int Y);
-
-  // Where the platform is reached from the handlers; tests replace these.
-  static std::function<Text()> CommandLine;
-  static std::function<void(BYTE vk, DWORD flags)> SendKey;
-  static std::function<HWND()> ForegroundWindow;
 
 };
 

@@ -49,11 +49,11 @@ using KeyLog = std::vector<std::pair<BYTE, DWORD>>;
 // Records the main window's key strokes in place of sending them.
 class TKeyRecorder {
  public:
-  TKeyRecorder() : send_(TMainForm::SendKey, [this](BYTE vk, DWORD flags) { strokes.push_back({vk, flags}); }) {}
+  TKeyRecorder() { platform_->sendKey = [this](BYTE vk, DWORD flags) { strokes.push_back({vk, flags}); }; }
   KeyLog strokes;
 
  private:
-  TScoped<std::function<void(BYTE, DWORD)>> send_;
+  TStaged<MainPlatform> platform_;
 };
 
 // The text on the clipboard, which must have been put there by the
@@ -115,7 +115,10 @@ inline int FormWindows() {
 // and every seam it set is put back.
 class WindowTest : public ::testing::Test {
  protected:
-  WindowTest() { StartApplication(); }
+  WindowTest() {
+    StartApplication();
+    platform->commandLine = [] { return Text(u"\"prog\""); };
+  }
   void SetUp() override {
     NewMainForm();
     NewListForm();
@@ -133,10 +136,10 @@ class WindowTest : public ::testing::Test {
   TTempFolder data_;
   TErrorRecorder errors;
   TKeyRecorder keys;
+  TStaged<MainPlatform> platform;  // what the main window's handlers call
 
  private:
   TScoped<Text> dataFolder_{DataFolder, data_.Path() + u"\\"};
-  TScoped<std::function<Text()>> commandLine_{TMainForm::CommandLine, [] { return Text(u"\"prog\""); }};
   TScoped<TMainForm*> mainForm_{MainForm, nullptr};
   TScoped<TListForm*> listForm_{ListForm, nullptr};
   TScoped<TForm*> applicationMainForm_{Application().MainForm, nullptr};

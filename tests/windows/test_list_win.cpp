@@ -280,7 +280,7 @@ TEST_F(ListWindow, LongPathsTravelWholeWhereThePlatformRefusesThem) {
     std::replace(typed.begin() + root.size(), typed.end(), u'D', u'd');
     ASSERT_FALSE(shortForm.empty()) << units;
     const TPathLimit limit;
-    const TScoped<std::function<Text()>> commandLine(TMainForm::CommandLine, [&] { return u"p \"" + typed + u"\""; });
+    platform->commandLine = [typed] { return u"p \"" + typed + u"\""; };
     TMainForm* f = NewMainForm();
     NewListForm();
     f->Show();

@@ -137,8 +137,8 @@ TEST_F(MainWindow, FirstFileTakesTheStoredForm) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ini ? c.ini : "no settings file");
     WriteSettings(c.ini);
-    const TScoped<std::function<HWND()>> foreground(
-        TMainForm::ForegroundWindow, c.refused ? std::function<HWND()>(GetDesktopWindow) : TMainForm::ForegroundWindow);
+    TStaged<MainPlatform> refusal;
+    if (c.refused) refusal->foregroundWindow = GetDesktopWindow;
     TMainForm* f = NewMainForm();
     TEvents events(f);
     keys.strokes.clear();
@@ -316,10 +316,8 @@ TEST_F(MainWindow, FirstShowTakesTheCommandLinePath) {
   WriteSettings("[Select]\r\nItem=6\r\n");
   const Text file = data_ / u"Command Line File.txt", typed = data_ / u"command line file.TXT";
   MakeFile(file);
-  const TScoped<std::function<Text()>> commandLine(TMainForm::CommandLine,
-                                                   [typed] { return u"\"prog\" \"" + typed + u"\" ignored.txt"; });
-  const TScoped<std::function<void(BYTE, DWORD)>> realKeys(
-      TMainForm::SendKey, [](BYTE vk, DWORD flags) { keybd_event(vk, 0, flags, 0); });
+  platform->commandLine = [typed] { return u"\"prog\" \"" + typed + u"\" ignored.txt"; };
+  platform->sendKey = MainPlatform::Real().sendKey;
   TMainForm* f = NewMainForm();
   TListForm* list = NewListForm();
   f->Show();

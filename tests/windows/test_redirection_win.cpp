@@ -67,8 +67,7 @@ TEST_F(Redirection, MainWindowDropSeesTheNativeFileAndTheListDropDoesNot) {
 }
 
 TEST_F(Redirection, CommandLinePathComesUpWithItsStoredName) {
-  const TScoped<std::function<Text()>> commandLine(TMainForm::CommandLine,
-                                                   [] { return u"\"prog\" \"" + kTyped + u"\""; });
+  platform->commandLine = [] { return u"\"prog\" \"" + kTyped + u"\""; };
   TMainForm* f = NewMainForm();
   TListForm* list = NewListForm();
   f->Show();
