@@ -13,6 +13,7 @@
 #include "app/SettingsSave.h"
 #include "base/Error.h"
 #include "base/Handles.h"
+#include "base/Platform.h"
 #include "names/Wow64.h"
 
 namespace tovanel {
@@ -82,7 +83,7 @@ std::size_t NameStart(const Text& path) {
 }
 
 DWORD Retried(const std::function<std::uint32_t()>& attempt, std::span<const unsigned> pauses) {
-  return RetryWhileBusy(attempt, [](unsigned ms) { Sleep(ms); }, pauses);
+  return RetryWhileBusy(attempt, [](unsigned ms) { Calls<SettingsPlatform>().sleep(ms); }, pauses);
 }
 
 bool Exists(const Text& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
@@ -191,7 +192,8 @@ struct TSaveFiles {
 // leaves none there) is moved into place at the next attempt.
 DWORD PutInPlace(const Text& path, const TSaveFiles& save) {
   if (Exists(path)) {
-    if (ReplaceFileW(W(path), W(save.NewContent), W(save.OldFile), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    if (Calls<SettingsPlatform>().replaceFile(W(path), W(save.NewContent), W(save.OldFile),
+                                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
       return 0;
     if (const DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) return code;
   }
@@ -249,6 +251,8 @@ void FinishAbandonedSaves(const Text& path) {
 }
 
 }  // namespace
+
+SettingsPlatform SettingsPlatform::Real() { return {Sleep, ReplaceFileW}; }
 
 TSaveOwner SaveOwnerOf(void* process) {
   FILETIME created, ended, kernel, user;

@@ -2,11 +2,25 @@
 // The settings file "Tovanel.ini" in the data folder. Each user opens it, reads
 // or writes the keys it needs and lets it go within one event handler, so
 // every writer starts from the file's current content.
+#include <windows.h>
+
+#include <functional>
+
 #include "app/IniFile.h"
 #include "app/SettingsSave.h"
 #include "base/Text.h"
 
 namespace tovanel {
+
+// The calls of reading and saving that tests stage, read through
+// Calls<SettingsPlatform>(): the pause before another attempt at a busy
+// file, and the replacing of the file by the new content.
+struct SettingsPlatform {
+  std::function<void(DWORD)> sleep;
+  std::function<BOOL(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID)> replaceFile;
+
+  static SettingsPlatform Real();
+};
 
 // DataFolder + "Tovanel.ini".
 Text SettingsFilePath();

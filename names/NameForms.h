@@ -2,13 +2,28 @@
 // Name forms of a path as the file system reports them at the moment of the
 // call; nothing is cached. None of these enter the redirection guard: their
 // callers do where they need the native view.
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "base/Text.h"
 #include "names/PathParts.h"
 
 namespace tovanel {
+
+// The path calls of the name forms, read through Calls<NameFormPlatform>()
+// so that tests can stage a volume without short names, or a platform that
+// refuses long paths. A group apart from Wow64Platform, which holds the
+// guard's and the existence tests' calls: the name forms use neither.
+struct NameFormPlatform {
+  std::function<DWORD(LPCWSTR, DWORD, LPWSTR, LPWSTR*)> getFullPathName;
+  std::function<DWORD(LPCWSTR, LPWSTR, DWORD)> getShortPathName;
+  std::function<HANDLE(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD)> findFirstFileEx;
+
+  static NameFormPlatform Real();
+};
 
 // Absolute form of path (relative to the current folder), of any length, or
 // the empty Text when the platform cannot make one.

@@ -1,6 +1,7 @@
 #include "names/Wow64.h"
 
 #include "base/Handles.h"
+#include "base/Platform.h"
 #include "names/NameForms.h"
 
 namespace tovanel {
@@ -20,20 +21,15 @@ struct Wow64State {
   PVOID saved = nullptr;     // what the outermost entry's disable reported
 };
 
-Wow64Platform& Calls() {
-  static Wow64Platform calls = Wow64Platform::Real();
-  return calls;
-}
-
 Wow64State& State() {
   static Wow64State state;
   return state;
 }
 
 // Owners of what the staged calls make, given back through them too.
-using TStagedFile = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls().closeHandle(h); }, -1>>;
-using TStagedFind = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls().findClose(h); }, -1>>;
-using TStagedModule = TUnique<THandleTraits<HMODULE, [](HMODULE h) { Calls().freeLibrary(h); }>>;
+using TStagedFile = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls<Wow64Platform>().closeHandle(h); }, -1>>;
+using TStagedFind = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls<Wow64Platform>().findClose(h); }, -1>>;
+using TStagedModule = TUnique<THandleTraits<HMODULE, [](HMODULE h) { Calls<Wow64Platform>().freeLibrary(h); }>>;
 
 bool GuardUsable() {
   const Wow64State& s = State();
@@ -44,26 +40,27 @@ bool GuardUsable() {
 // refuses a long path.
 DWORD Attributes(const Text& path) {
   return RetryLongPath(
-      path, INVALID_FILE_ATTRIBUTES, [](const Text& p) { return Calls().getFileAttributes(W(p)); },
-      ExtendedLengthPath);
+      path, INVALID_FILE_ATTRIBUTES,
+      [](const Text& p) { return Calls<Wow64Platform>().getFileAttributes(W(p)); }, ExtendedLengthPath);
 }
 
 HANDLE OpenForReading(const Text& path, DWORD flags) {
   return RetryLongPath(
       path, INVALID_HANDLE_VALUE,
       [flags](const Text& p) {
-        return Calls().createFile(W(p), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
+        return Calls<Wow64Platform>().createFile(W(p), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags,
+                                                 nullptr);
       },
       ExtendedLengthPath);
 }
 
 template <typename Fn>
 Fn StagedFunction(HMODULE module, const char* name) {
-  return FunctionAs<Fn>(Calls().getProcAddress(module, name));
+  return FunctionAs<Fn>(Calls<Wow64Platform>().getProcAddress(module, name));
 }
 
 bool FileTest(const Text& path) {
-  const Wow64Platform& c = Calls();
+  const Wow64Platform& c = Calls<Wow64Platform>();
   const DWORD attributes = Attributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = c.getLastError();
@@ -116,15 +113,12 @@ Wow64Platform Wow64Platform::Real() {
   return p;
 }
 
-void UseWow64Platform(const Wow64Platform& calls) {
-  Calls() = calls;
-  State() = Wow64State();
-}
+void ResetWow64() { State() = Wow64State(); }
 
 bool Wow64Active() { return State().active; }
 
 bool IsWow64() {
-  const Wow64Platform& c = Calls();
+  const Wow64Platform& c = Calls<Wow64Platform>();
   bool flag = false;
   HMODULE kernel = c.getModuleHandle(L"Kernel32.dll");
   auto query = kernel ? StagedFunction<IsWow64ProcessFn>(kernel, "IsWow64Process") : nullptr;
@@ -147,7 +141,7 @@ void InitWow64() {
   s.disable = nullptr;
   s.revert = nullptr;
   if (!IsWow64()) return;
-  const Wow64Platform& c = Calls();
+  const Wow64Platform& c = Calls<Wow64Platform>();
   wchar_t folder[MAX_PATH];
   const UINT n = c.getSystemDirectory(folder, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return;
@@ -202,7 +196,7 @@ RedirectionRestored::~RedirectionRestored() {
 
 FARPROC SystemFunction(const Text& dll, const char* name) {
   const RedirectionRestored loads;
-  const Wow64Platform& c = Calls();
+  const Wow64Platform& c = Calls<Wow64Platform>();
   wchar_t folder[MAX_PATH];
   const UINT n = c.getSystemDirectory(folder, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return nullptr;
@@ -215,7 +209,7 @@ FARPROC SystemFunction(const Text& dll, const char* name) {
 bool IsDriveReady(char16_t ch) {
   if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - u'a' + u'A');
   if (ch < u'A' || ch > u'Z') return ch == u'\\';
-  const Wow64Platform& c = Calls();
+  const Wow64Platform& c = Calls<Wow64Platform>();
   const TScopeExit restoreMode([&c, previous = c.setErrorMode(SEM_FAILCRITICALERRORS)] { c.setErrorMode(previous); });
   const wchar_t root[] = {static_cast<wchar_t>(ch), L':', L'\\', 0};
   ULARGE_INTEGER available, total, free;
@@ -225,7 +219,7 @@ bool IsDriveReady(char16_t ch) {
 bool IsPathDriveReady(const Text& path) { return !path.empty() && IsDriveReady(path[0]); }
 
 bool IsFolder(const Text& path) {
-  const DWORD attributes = Calls().getFileAttributes(W(path));
+  const DWORD attributes = Calls<Wow64Platform>().getFileAttributes(W(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

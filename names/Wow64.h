@@ -79,8 +79,9 @@ bool FolderFollowingLinks(const Text& path);
 bool DirectoryThere(const Text& path);
 bool FileThere(const Text& path);
 
-// The platform calls that this unit makes, replaceable so that tests can
-// stage WOW64, missing entry points and drives that are not ready.
+// The platform calls that this unit makes, read through Calls<Wow64Platform>()
+// so that tests can stage WOW64, missing entry points and drives that are
+// not ready.
 struct Wow64Platform {
   std::function<HMODULE(LPCWSTR)> getModuleHandle;
   std::function<FARPROC(HMODULE, LPCSTR)> getProcAddress;
@@ -101,8 +102,8 @@ struct Wow64Platform {
   static Wow64Platform Real();
 };
 
-// Installs calls (tests) and clears the unit's state: WOW64 flag, entry
-// points and guard nesting, as at process start.
-void UseWow64Platform(const Wow64Platform& calls);
+// Clears the unit's state: WOW64 flag, entry points and guard nesting, as at
+// process start. For tests, around the calls they stage.
+void ResetWow64();
 
 }  // namespace tovanel

@@ -12,7 +12,7 @@
 #include "app/SettingsSave.h"
 #include "base/Error.h"
 #include "kit/Files.h"
-#include "kit/Imports.h"
+#include "kit/Scoped.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -71,35 +71,17 @@ ULONGLONG Since(ULONGLONG start) { return GetTickCount64() - start; }
 // whole wait. Counts the pauses.
 class TAtFirstPause {
  public:
-  explicit TAtFirstPause(std::function<void()> act) : act_(std::move(act)) {
-    current_ = this;
-    sleep_ = reinterpret_cast<decltype(&Sleep)>(
-        ReplaceImport("kernel32.dll", "Sleep", reinterpret_cast<void*>(&Pause)));
-  }
-  ~TAtFirstPause() {
-    ReplaceImport("kernel32.dll", "Sleep", reinterpret_cast<void*>(sleep_));
-    current_ = nullptr;
+  explicit TAtFirstPause(std::function<void()> act) {
+    platform_->sleep = [this, act = std::move(act), sleep = platform_->sleep](DWORD ms) {
+      if (pauses++ == 0) act();
+      sleep(ms);
+    };
   }
   int pauses = 0;
 
  private:
-  static void WINAPI Pause(DWORD ms) {
-    if (current_->pauses++ == 0) current_->act_();
-    current_->sleep_(ms);
-  }
-  std::function<void()> act_;
-  static inline TAtFirstPause* current_ = nullptr;
-  static inline decltype(&Sleep) sleep_ = nullptr;
+  TStaged<SettingsPlatform> platform_;
 };
-
-// A scanner or indexer opens the new content, unshared, as it is written; 500 ms here.
-using ReplaceFn = decltype(&ReplaceFileW);
-ReplaceFn realReplace = nullptr;
-std::optional<THeldFile> scanned;
-BOOL WINAPI ReplaceWhileScanned(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID x, LPVOID r) {
-  EXPECT_TRUE(scanned || static_cast<bool>(scanned.emplace(FromW(replacement), GENERIC_READ, 0, 500))) << "not held";
-  return realReplace(replaced, replacement, backup, flags, x, r);
-}
 
 }  // namespace
 
@@ -178,11 +160,16 @@ TEST(BusySettingsFile, NewContentHeldForHalfASecondIsSavedWithoutAMessage) {
   ASSERT_TRUE(WriteBytes(path, kOld));
   TSettingsFile ini(path);
   ini.WriteInteger(u"Main", u"Top", 2);
-  realReplace = reinterpret_cast<ReplaceFn>(
-      ReplaceImport("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(&ReplaceWhileScanned)));
-  ASSERT_TRUE(realReplace);
-  EXPECT_NO_THROW(ini.UpdateFile());
-  ReplaceImport("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(realReplace));
+  // A scanner or indexer opens the new content, unshared, as it is written; 500 ms here.
+  std::optional<THeldFile> scanned;
+  {
+    TStaged<SettingsPlatform> platform;
+    platform->replaceFile = [&, real = platform->replaceFile](LPCWSTR file, LPCWSTR replacement, auto... rest) {
+      EXPECT_TRUE(scanned || scanned.emplace(FromW(replacement), GENERIC_READ, 0, 500)) << "not held";
+      return real(file, replacement, rest...);
+    };
+    EXPECT_NO_THROW(ini.UpdateFile());
+  }
   EXPECT_TRUE(scanned);
   scanned.reset();
   EXPECT_EQ(ReadBytes(path), kNew);

@@ -14,7 +14,7 @@ const Text kLinks = u"C:\\tovanel-names-links";
 class Existence : public ::testing::Test {
  protected:
   void SetUp() override {
-    UseWow64Platform(Wow64Platform::Real());
+    ResetWow64();
     InitWow64();
     callerMode = SEM_NOOPENFILEERRORBOX;
     previousMode = SetErrorMode(callerMode);

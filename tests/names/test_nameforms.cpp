@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "kit/Files.h"
-#include "kit/Imports.h"
+#include "kit/Scoped.h"
 #include "names/NameForms.h"
 
 namespace tovanel {
@@ -26,24 +26,13 @@ Text PlatformShort(const Text& path) {
 }
 
 // A volume without short names, staged: the path comes back as given.
-DWORD WINAPI NoShortNames(const wchar_t* path, wchar_t* buffer, DWORD size) {
+DWORD NoShortNames(const wchar_t* path, wchar_t* buffer, DWORD size) {
   if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return 0;
   const DWORD length = static_cast<DWORD>(wcslen(path));
   if (length >= size) return length + 1;
   wcscpy(buffer, path);
   return length;
 }
-
-class TNoShortNames {
- public:
-  TNoShortNames() : real_(test::ReplaceImport("kernel32.dll", kName, reinterpret_cast<void*>(&NoShortNames))) {}
-  ~TNoShortNames() { test::ReplaceImport("kernel32.dll", kName, real_); }
-  bool Installed() const { return real_ != nullptr; }
-
- private:
-  static constexpr const char* kName = "GetShortPathNameW";
-  void* real_;
-};
 
 class NameForms : public ::testing::Test {
  protected:
@@ -116,11 +105,9 @@ TEST_F(NameForms, TheEightFormsOfAFile) {
   const Text longForms[4] = {longFile, root + u"\\MixedCase Dir", u"Data File.TXT", u"Data File"};
   for (const bool shortNames : {true, false}) {
     SCOPED_TRACE(shortNames ? "volume with short names" : "volume without short names");
-    std::optional<TNoShortNames> staged;
-    if (!shortNames) {
-      ASSERT_TRUE(staged.emplace().Installed());
-    }
-    const Text s = PlatformShort(file);
+    test::TStaged<NameFormPlatform> staged;
+    if (!shortNames) staged->getShortPathName = NoShortNames;
+    const Text s = shortNames ? PlatformShort(file) : file;
     const std::size_t cut = s.rfind(u'\\');
     const Text shortForms[4] = {s, s.substr(0, cut), s.substr(cut + 1), s.substr(cut + 1, s.rfind(u'.') - cut - 1)};
     for (int i = 0; i < 4; ++i) {

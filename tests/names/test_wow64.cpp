@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "kit/Scoped.h"
 #include "names/Wow64.h"
 
 namespace tovanel {
@@ -116,10 +117,14 @@ class Wow64Staged : public ::testing::Test {
  protected:
   void SetUp() override { fake = &sys; }
   void TearDown() override {
-    UseWow64Platform(Wow64Platform::Real());
+    ResetWow64();
     fake = nullptr;
   }
-  void Install() { UseWow64Platform(sys.Platform()); }
+  void Install() {
+    *platform = sys.Platform();
+    ResetWow64();
+  }
+  test::TStaged<Wow64Platform> platform;
   FakeSystem sys;
 };
 

@@ -38,7 +38,7 @@ Text LastComponent(const Text& path) { return GetFileNamePart(path); }
 class RealRedirection : public ::testing::Test {
  protected:
   void SetUp() override {
-    UseWow64Platform(Wow64Platform::Real());
+    ResetWow64();
     InitWow64();
     ASSERT_TRUE(Seen(kWow + u"\\TovanelWowOnly.txt")) << "run through ctest: its fixture stages the entries";
   }

@@ -247,19 +247,18 @@ HRESULT WINAPI Create(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* out) {
 TEST_F(Controls, AScreenReadersFirstRequestInsideAGuardStillGetsTheName) {
   auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
   named->AccessibleName = u"[ファイル名]";
-  Wow64Platform p = Wow64Platform::Real();
-  p.loadLibrary = [](LPCWSTR path) { return staged::off ? nullptr : LoadLibraryW(path); };
-  p.getProcAddress = [](HMODULE m, LPCSTR name) {
+  TStaged<Wow64Platform> p;
+  p->loadLibrary = [](LPCWSTR path) { return staged::off ? nullptr : LoadLibraryW(path); };
+  p->getProcAddress = [real = p->getProcAddress](HMODULE m, LPCSTR name) {
     const std::map<std::string, void*> functions{
         {"IsWow64Process", reinterpret_cast<void*>(staged::IsWow64)},
         {"Wow64DisableWow64FsRedirection", reinterpret_cast<void*>(staged::Disable)},
         {"Wow64RevertWow64FsRedirection", reinterpret_cast<void*>(staged::Revert)},
         {"CoCreateInstance", reinterpret_cast<void*>(staged::Create)}};
     const auto f = functions.find(name);
-    return f != functions.end() ? reinterpret_cast<FARPROC>(f->second) : GetProcAddress(m, name);
+    return f != functions.end() ? reinterpret_cast<FARPROC>(f->second) : real(m, name);
   };
-  UseWow64Platform(p);
-  const TScopeExit real([] { UseWow64Platform(Wow64Platform::Real()); });
+  const TScopeExit fresh(ResetWow64);
   InitWow64();
   {
     const RedirectionGuard outer;

@@ -240,30 +240,22 @@ TEST_F(ListWindow, DropsMakeTheFirstCurrentAndListThemAll) {
 // Windows without the long-path policy: these calls refuse a path of MAX_PATH
 // units or more unless it comes in the extended-length form.
 int refused = 0;
-void* real[6];
-template <int K, int failure, typename R, typename... A>
-R WINAPI Refusing(LPCWSTR p, A... a) {
-  if (wcslen(p) < MAX_PATH || wcsncmp(p, L"\\\\?\\", 4) == 0)
-    return reinterpret_cast<R(WINAPI*)(LPCWSTR, A...)>(real[K])(p, a...);
-  SetLastError(ERROR_FILENAME_EXCED_RANGE);
-  return ++refused, R(std::intptr_t{failure});
+template <typename R, typename... A>
+void Refuse(std::function<R(LPCWSTR, A...)>& call, std::type_identity_t<R> failure) {
+  call = [real = call, failure](LPCWSTR p, A... a) {
+    if (wcslen(p) < MAX_PATH || wcsncmp(p, L"\\\\?\\", 4) == 0) return real(p, a...);
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return ++refused, failure;
+  };
 }
-template <int K, int failure = -1, typename R, typename... A>
-std::pair<const char*, void*> Slot(const char* name, R(WINAPI*)(LPCWSTR, A...)) {
-  return {name, reinterpret_cast<void*>(&Refusing<K, failure, R, A...>)};
-}
-// In the import table, from which the existence tests' seam takes them too.
 struct TPathLimit {
-  std::pair<const char*, void*> slots[6] = {
-      Slot<0, 0>("GetFullPathNameW", &GetFullPathNameW), Slot<1, 0>("GetShortPathNameW", &GetShortPathNameW),
-      Slot<2>("FindFirstFileExW", &FindFirstFileExW),    Slot<3>("FindFirstFileW", &FindFirstFileW),
-      Slot<4>("GetFileAttributesW", &GetFileAttributesW), Slot<5>("CreateFileW", &CreateFileW)};
-  TPathLimit() { refused = 0, Swap(); }
-  ~TPathLimit() { Swap(); }
-  void Swap() {
-    for (int k = 0; k < 6; ++k)
-      real[k] = slots[k].second = ReplaceImport("kernel32.dll", slots[k].first, slots[k].second);
-    UseWow64Platform(Wow64Platform::Real());
+  TStaged<NameFormPlatform> names;
+  TStaged<Wow64Platform> files;
+  TPathLimit() {
+    refused = 0;
+    Refuse(names->getFullPathName, 0), Refuse(names->getShortPathName, 0);
+    Refuse(names->findFirstFileEx, INVALID_HANDLE_VALUE), Refuse(files->findFirstFile, INVALID_HANDLE_VALUE);
+    Refuse(files->getFileAttributes, INVALID_FILE_ATTRIBUTES), Refuse(files->createFile, INVALID_HANDLE_VALUE);
   }
 };
 

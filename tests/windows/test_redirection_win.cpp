@@ -38,7 +38,7 @@ class Redirection : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    UseWow64Platform(Wow64Platform::Real());
+    ResetWow64();
     InitWow64();
     ASSERT_EQ(Wow64Active(), kUnderWow64);
     stored_ = NativeSystemFolder() + u"\\" + kStoredName;
