@@ -281,11 +281,13 @@ TEST_F(Controls, ResolutionComesFromTheMonitorAndTheMessageWithoutGetDpiForWindo
   form->Handle();
   const TWindowDC screen(nullptr);
   struct Case {
-    TDpiFunctions::ForMonitor monitor;
+    HRESULT(WINAPI* monitor)(HMONITOR, int, UINT*, UINT*);
     UINT made;
   } const cases[] = {{StagedDpiForMonitor, 120}, {nullptr, static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY))}};
   for (const Case& c : cases) {
-    const TScoped<TDpiFunctions> older(DpiFunctions(), {nullptr, c.monitor});
+    TStaged<DpiPlatform> older;
+    older->getDpiForWindow = nullptr;
+    older->getDpiForMonitor = c.monitor;
     form->RecreateWnd();
     EXPECT_EQ(edit->Dpi(), c.made);
     RECT r{0, 0, 600, 400};
