@@ -9,9 +9,13 @@
 
 namespace tovanel {
 
-// Where SysColor takes its answer when set: tests stage a palette with it.
-// Empty, the platform answers.
-extern std::function<COLORREF(int index)> SysColorSource;
+// The platform's colour calls; tests stage a palette with them.
+struct ColorPlatform {
+  std::function<COLORREF(int index)> getSysColor;
+  std::function<HBRUSH(int index)> getSysColorBrush;
+
+  static ColorPlatform Real() { return {GetSysColor, GetSysColorBrush}; }
+};
 
 COLORREF SysColor(int index);
 // A solid brush of SysColor(index); not to be deleted.
