@@ -313,7 +313,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (!FNameOffered && !AccessibleName.empty() &&
           static_cast<LONG>(static_cast<DWORD>(Message.LParam)) == OBJID_CLIENT) {
         FNameOffered = true;
-        FNameGiven = AccessibleNameService.Set && AccessibleNameService.Set(FHandle, AccessibleName);
+        FNameGiven = Calls<AccessiblePlatform>().setHwndPropStr(FHandle, AccessibleName);
       }
       break;
     case WM_SYSCOLORCHANGE:
@@ -323,7 +323,7 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_DESTROY:
       FText = GetText();
       FHintShown = false;
-      if (FNameGiven && AccessibleNameService.Clear) AccessibleNameService.Clear(FHandle);
+      if (FNameGiven) Calls<AccessiblePlatform>().clearHwndProps(FHandle);
       FNameOffered = FNameGiven = false;
       break;
   }

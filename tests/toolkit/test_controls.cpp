@@ -194,12 +194,9 @@ TEST_F(Controls, StatusTextIsReadThroughTheBarsOwnMessages) {
 // once a window, taken back when the window goes, never at creation.
 TEST_F(Controls, AccessibleNamesAreGivenWhenAScreenReaderFirstAsks) {
   Log calls;
-  TScoped<TAccessibleNameService> service(AccessibleNameService,
-                                          {[&](HWND, const Text& name) {
-                                             calls.push_back("set " + Utf8(name));
-                                             return true;
-                                           },
-                                           [&](HWND) { calls.push_back("clear"); }});
+  TStaged<AccessiblePlatform> service;
+  service->setHwndPropStr = [&](HWND, const Text& name) { return calls.push_back("set " + Utf8(name)), true; };
+  service->clearHwndProps = [&](HWND) { calls.push_back("clear"); };
   auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
   named->AccessibleName = u"[ファイル名]";
   auto* plain = Make<TListBox>(form, form, u"Plain", 8, 40, 100, 60);
