@@ -9,7 +9,7 @@ namespace tovanel {
 
 COLORREF SysColor(int index) { return Calls<ColorPlatform>().getSysColor(index); }
 
-HBRUSH SysColorBrush(int index) { return Calls<ColorPlatform>().getSysColorBrush(index); }
+HBRUSH SysColorBrush(int index) { return GetSysColorBrush(index); }
 
 int TextColorFor(int background) {
   switch (background) {

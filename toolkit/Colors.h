@@ -9,16 +9,16 @@
 
 namespace tovanel {
 
-// The platform's colour calls; tests stage a palette with them.
+// The platform's colour call; tests stage a palette with it.
 struct ColorPlatform {
   std::function<COLORREF(int index)> getSysColor;
-  std::function<HBRUSH(int index)> getSysColorBrush;
 
-  static ColorPlatform Real() { return {GetSysColor, GetSysColorBrush}; }
+  static ColorPlatform Real() { return {GetSysColor}; }
 };
 
 COLORREF SysColor(int index);
-// A solid brush of SysColor(index); not to be deleted.
+// The system's solid brush of its colour `index` (a staged palette leaves
+// the brushes the system's); not to be deleted.
 HBRUSH SysColorBrush(int index);
 
 // The text colour index that belongs to a background colour index

@@ -1,6 +1,4 @@
 // Both windows' texts and pictures under staged white-on-black and black-on-white palettes.
-#include <map>
-
 #include "kit/Windows.h"
 #include "toolkit/Colors.h"
 
@@ -56,16 +54,9 @@ void ExpectEdgesStandOut(const std::vector<HIMAGELIST>& pictures) {
   }
 }
 
-// A brush of each staged colour, kept for the run as the system keeps its own.
-HBRUSH StagedBrush(int i) {
-  static std::map<COLORREF, HBRUSH> made;
-  HBRUSH& brush = made[SysColor(i)];
-  return brush ? brush : brush = CreateSolidBrush(SysColor(i));
-}
-
 class Contrast : public WindowTest, public testing::WithParamInterface<COLORREF (*)(int)> {
  protected:
-  Contrast() { palette_->getSysColor = GetParam(), palette_->getSysColorBrush = StagedBrush; }
+  Contrast() { palette_->getSysColor = GetParam(); }
   TStaged<ColorPlatform> palette_;
   int reached_ = 0;  // outlives the windows
 };
