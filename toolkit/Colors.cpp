@@ -9,8 +9,6 @@ namespace tovanel {
 
 COLORREF SysColor(int index) { return Calls<ColorPlatform>().getSysColor(index); }
 
-HBRUSH SysColorBrush(int index) { return GetSysColorBrush(index); }
-
 int TextColorFor(int background) {
   switch (background) {
     case COLOR_BTNFACE:

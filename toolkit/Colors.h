@@ -16,10 +16,9 @@ struct ColorPlatform {
   static ColorPlatform Real() { return {GetSysColor}; }
 };
 
+// The colour `index` of the palette in force. Brushes come from the system
+// (GetSysColorBrush), whatever palette a test stages.
 COLORREF SysColor(int index);
-// The system's solid brush of its colour `index` (a staged palette leaves
-// the brushes the system's); not to be deleted.
-HBRUSH SysColorBrush(int index);
 
 // The text colour index that belongs to a background colour index
 // (COLOR_BTNTEXT for COLOR_BTNFACE, COLOR_MENUTEXT for COLOR_MENU, ...).

@@ -280,7 +280,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (!FDefWndProc || FDefWndProc == DefWindowProcW) {
         RECT r;
         GetClientRect(FHandle, &r);
-        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, SysColorBrush(COLOR_BTNFACE));
+        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
         Message.Result = 1;
         return;
       }
