@@ -20,6 +20,8 @@
 //   TFileHandle                   CreateFileW: CloseHandle
 //   TProcessHandle                OpenProcess, CreateProcessW's process and
 //                                 thread: CloseHandle
+//   TWindow                       CreateWindowExW, for a window that no
+//                                 toolkit object holds: DestroyWindow
 #include <cstdint>
 #include <utility>
 
@@ -144,6 +146,7 @@ using TFindHandle = TUnique<THandleTraits<HANDLE, FindClose, -1>>;
 using TFileHandle = TUnique<THandleTraits<HANDLE, CloseHandle, -1>>;
 // Unlike a file's, a process's or thread's handle is null when there is none.
 using TProcessHandle = TUnique<THandleTraits<HANDLE, CloseHandle>>;
+using TWindow = TUnique<THandleTraits<HWND, DestroyWindow>>;
 
 // A window's drawing surface (the screen's for no window).
 class TWindowDC {

@@ -1,5 +1,6 @@
 #include "droptarget/DROPDST.h"
 
+#include "base/Platform.h"
 #include "base/Resolve.h"
 
 namespace tovanel {
@@ -14,16 +15,12 @@ constexpr UINT kCopyGlobalData = 0x0049;
 // means accept.
 constexpr BOOL kAcceptWithAllBits = -1;
 
-void AllowFromBelow(HWND window, UINT message) {
-  // Windows 7 and later; for this window alone.
-  using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
-  static const auto change = Resolve<ChangeFilterFn>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
-  if (change) change(window, message, MSGFLT_ALLOW, nullptr);
-}
-
 }  // namespace
 
-std::function<void(HWND, UINT)> AllowMessageFromBelow = AllowFromBelow;
+DropPlatform DropPlatform::Real() {
+  return {Resolve<BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT)>(GetModuleHandleW(L"user32.dll"),
+                                                                         "ChangeWindowMessageFilterEx")};
+}
 
 TDropDst::TDropDst(TComponent* AOwner) : TControlHook(AOwner) { FAcceptDrop = true; }
 
@@ -49,10 +46,12 @@ void TDropDst::UpdateAcceptDrop() {
   HWND h = FHWndHookTarget;
   if (!h || h == RecreatedMarker() || !IsWindow(h)) return;
   DragAcceptFiles(h, FAcceptDrop ? kAcceptWithAllBits : FALSE);
-  // A new window starts with the system's filter again.
-  if (FAcceptDrop && AllowMessageFromBelow)
+  // A new window starts with the system's filter again; the filter is this
+  // window's alone.
+  const auto& allow = Calls<DropPlatform>().changeWindowMessageFilterEx;
+  if (FAcceptDrop && allow)
     for (UINT m : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})
-      AllowMessageFromBelow(h, m);
+      allow(h, m, MSGFLT_ALLOW, nullptr);
 }
 
 void TDropDst::HookMessage(TMessage& Message) {

@@ -12,11 +12,15 @@ namespace tovanel {
 using TFileDropEvent =
     std::function<void(TComponent* Sender, const std::vector<Text>& Files, int X, int Y)>;
 
-// Lets `message` from a less privileged process (the ordinary Explorer,
-// when this program runs as administrator) reach `window`, which the
-// system's privilege isolation otherwise drops; the platform's call,
-// resolved at run time, unless replaced (tests record the calls).
-extern std::function<void(HWND window, UINT message)> AllowMessageFromBelow;
+// The call that lets a message from a less privileged process (the ordinary
+// Explorer, when this program runs as administrator) reach a window, which
+// the system's privilege isolation otherwise drops; empty before Windows 7.
+// Tests record it.
+struct DropPlatform {
+  std::function<BOOL(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT)> changeWindowMessageFilterEx;
+
+  static DropPlatform Real();
+};
 
 class TDropDst : public TControlHook {
  public:

@@ -73,6 +73,6 @@ void ClearName(HWND window) {
 
 }  // namespace
 
-TAccessibleNameService AccessibleNameService{SetName, ClearName};
+AccessiblePlatform AccessiblePlatform::Real() { return {SetName, ClearName}; }
 
 }  // namespace tovanel

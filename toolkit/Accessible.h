@@ -12,15 +12,14 @@
 
 namespace tovanel {
 
-struct TAccessibleNameService {
+// The annotation service's two calls as the toolkit makes them; tests stage them.
+struct AccessiblePlatform {
   // Gives the window's client object this name; true when the platform took it.
-  std::function<bool(HWND, const Text&)> Set;
-  // Takes a name given with Set back, when the window goes.
-  std::function<void(HWND)> Clear;
-};
+  std::function<bool(HWND, const Text&)> setHwndPropStr;
+  // Takes a name given with setHwndPropStr back, when the window goes.
+  std::function<void(HWND)> clearHwndProps;
 
-// The platform's annotation service unless replaced (tests stage it); an
-// empty Set gives no names.
-extern TAccessibleNameService AccessibleNameService;
+  static AccessiblePlatform Real();
+};
 
 }  // namespace tovanel

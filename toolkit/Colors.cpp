@@ -2,23 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+
+#include "base/Platform.h"
 
 namespace tovanel {
 
-std::function<COLORREF(int)> SysColorSource;
-
-COLORREF SysColor(int index) { return SysColorSource ? SysColorSource(index) : GetSysColor(index); }
-
-HBRUSH SysColorBrush(int index) {
-  if (!SysColorSource) return GetSysColorBrush(index);
-  // A staged colour has no brush of the system's: one is made for each
-  // colour met and kept for the run.
-  static std::map<COLORREF, HBRUSH> staged;
-  HBRUSH& brush = staged[SysColor(index)];
-  if (!brush) brush = CreateSolidBrush(SysColor(index));
-  return brush;
-}
+COLORREF SysColor(int index) { return Calls<ColorPlatform>().getSysColor(index); }
 
 int TextColorFor(int background) {
   switch (background) {

@@ -9,13 +9,16 @@
 
 namespace tovanel {
 
-// Where SysColor takes its answer when set: tests stage a palette with it.
-// Empty, the platform answers.
-extern std::function<COLORREF(int index)> SysColorSource;
+// The platform's colour call; tests stage a palette with it.
+struct ColorPlatform {
+  std::function<COLORREF(int index)> getSysColor;
 
+  static ColorPlatform Real() { return {GetSysColor}; }
+};
+
+// The colour `index` of the palette in force. Brushes come from the system
+// (GetSysColorBrush), whatever palette a test stages.
 COLORREF SysColor(int index);
-// A solid brush of SysColor(index); not to be deleted.
-HBRUSH SysColorBrush(int index);
 
 // The text colour index that belongs to a background colour index
 // (COLOR_BTNTEXT for COLOR_BTNFACE, COLOR_MENUTEXT for COLOR_MENU, ...).

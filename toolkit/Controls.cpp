@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "base/Handles.h"
+#include "base/Platform.h"
 #include "base/Resolve.h"
 #include "names/Wow64.h"
 #include "toolkit/Accessible.h"
@@ -68,29 +69,24 @@ const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
 
 }  // namespace
 
-std::function<UINT(HWND)> WindowDpiSource;
-
-TDpiFunctions& DpiFunctions() {
+DpiPlatform DpiPlatform::Real() {
   // Resolved at the first use: user32 is loaded already, and shcore is
   // loaded with redirection in force, wherever the first use comes.
-  static TDpiFunctions functions{
-      Resolve<TDpiFunctions::ForWindow>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"),
-      FunctionAs<TDpiFunctions::ForMonitor>(SystemFunction(u"shcore.dll", "GetDpiForMonitor"))};
-  return functions;
+  return {Resolve<UINT(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"),
+          FunctionAs<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(SystemFunction(u"shcore.dll", "GetDpiForMonitor"))};
 }
 
 UINT WindowDpi(HWND hwnd) {
-  if (WindowDpiSource) return WindowDpiSource(hwnd);
-  const TDpiFunctions& f = DpiFunctions();
+  const DpiPlatform& f = Calls<DpiPlatform>();
   UINT dpi = 0;
-  if (hwnd && f.forWindow) {
-    dpi = f.forWindow(hwnd);
-  } else if (hwnd && f.forMonitor) {
+  if (hwnd && f.getDpiForWindow) {
+    dpi = f.getDpiForWindow(hwnd);
+  } else if (hwnd && f.getDpiForMonitor) {
     // Windows 8.1 and 10 before 1607: the monitor's effective resolution,
     // which a window aware of each monitor's resolution takes.
     UINT y = 0;
-    if (FAILED(f.forMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), 0 /* MDT_EFFECTIVE_DPI */, &dpi, &y)))
-      dpi = 0;
+    const HMONITOR monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST);
+    if (FAILED(f.getDpiForMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &dpi, &y))) dpi = 0;
   }
   if (!dpi) {
     const TWindowDC screen(nullptr);
@@ -284,7 +280,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (!FDefWndProc || FDefWndProc == DefWindowProcW) {
         RECT r;
         GetClientRect(FHandle, &r);
-        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, SysColorBrush(COLOR_BTNFACE));
+        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
         Message.Result = 1;
         return;
       }
@@ -317,7 +313,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (!FNameOffered && !AccessibleName.empty() &&
           static_cast<LONG>(static_cast<DWORD>(Message.LParam)) == OBJID_CLIENT) {
         FNameOffered = true;
-        FNameGiven = AccessibleNameService.Set && AccessibleNameService.Set(FHandle, AccessibleName);
+        FNameGiven = Calls<AccessiblePlatform>().setHwndPropStr(FHandle, AccessibleName);
       }
       break;
     case WM_SYSCOLORCHANGE:
@@ -327,7 +323,7 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_DESTROY:
       FText = GetText();
       FHintShown = false;
-      if (FNameGiven && AccessibleNameService.Clear) AccessibleNameService.Clear(FHandle);
+      if (FNameGiven) Calls<AccessiblePlatform>().clearHwndProps(FHandle);
       FNameOffered = FNameGiven = false;
       break;
   }

@@ -190,19 +190,14 @@ class TWinControl : public TControl {
 // system's.
 UINT WindowDpi(HWND hwnd);
 
-// The platform's resolution functions that WindowDpi asks, each null where
-// the system lacks it: GetDpiForWindow before Windows 10 1607,
-// GetDpiForMonitor before 8.1. Tests stage older systems with them.
-struct TDpiFunctions {
-  using ForWindow = UINT(WINAPI*)(HWND);
-  using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  ForWindow forWindow;
-  ForMonitor forMonitor;
-};
-TDpiFunctions& DpiFunctions();
+// The platform's resolution calls that WindowDpi makes, each empty where the
+// system lacks it: GetDpiForWindow before Windows 10 1607, GetDpiForMonitor
+// before 8.1. Tests stage older systems, and monitors of other resolutions.
+struct DpiPlatform {
+  std::function<UINT(HWND)> getDpiForWindow;
+  std::function<HRESULT(HMONITOR, int, UINT*, UINT*)> getDpiForMonitor;
 
-// Where WindowDpi takes its answer when set: tests stage a move to a monitor
-// of another resolution with it. Empty, the platform answers.
-extern std::function<UINT(HWND)> WindowDpiSource;
+  static DpiPlatform Real();
+};
 
 }  // namespace tovanel

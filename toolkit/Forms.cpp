@@ -322,10 +322,6 @@ TApplication::TApplication() : TComponent(nullptr) {
   };
 }
 
-TApplication::~TApplication() {
-  if (FHandle) DestroyWindow(FHandle);
-}
-
 void TApplication::Initialize() {
   if (FHandle) return;
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
@@ -339,8 +335,8 @@ void TApplication::Initialize() {
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     ThrowLastError(u"ウィンドウ クラスを作成できません");
   // Hidden for good: the main window carries the taskbar button.
-  FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, W(Title), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                            wc.hInstance, nullptr);
+  FHandle.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, W(Title), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                wc.hInstance, nullptr));
   if (!FHandle) ThrowLastError(u"ウィンドウを作成できません");
 }
 

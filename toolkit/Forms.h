@@ -99,14 +99,13 @@ class TForm : public TWinControl {
 class TApplication : public TComponent {
  public:
   TApplication();
-  ~TApplication() override;
 
   // The program's name, the error display's title; set before Initialize.
   Text Title;
   // Makes the hidden application window (the clipboard's owner), of the
   // class TWinControl::ClassPrefix() + "Application".
   void Initialize();
-  HWND Handle() const { return FHandle; }
+  HWND Handle() const { return FHandle.Get(); }
   TForm* MainForm = nullptr;
 
   // Shows the main window and runs the message loop until it ends.
@@ -125,7 +124,7 @@ class TApplication : public TComponent {
   bool IsDialogMessageOf(MSG& msg);
 
  private:
-  HWND FHandle = nullptr;
+  TWindow FHandle;
   bool FTerminated = false;
 };
 

@@ -29,13 +29,13 @@ constexpr UINT kFirstItemId = 200;
 LRESULT ColorDC(HDC dc, int sysColor, bool enabled) {
   SetBkColor(dc, SysColor(sysColor));
   SetTextColor(dc, SysColor(enabled ? TextColorFor(sysColor) : COLOR_GRAYTEXT));
-  return reinterpret_cast<LRESULT>(SysColorBrush(sysColor));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(sysColor));
 }
 
 void FillBackground(HWND h, HDC dc) {
   RECT r;
   GetClientRect(h, &r);
-  FillRect(dc, &r, SysColorBrush(COLOR_BTNFACE));
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
 }
 
 }  // namespace

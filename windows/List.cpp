@@ -36,8 +36,8 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   DesignLeft = 708;
   DesignTop = 400;
   Icon = AppIcon();
-  // Designed in "ＭＳ Ｐゴシック"; the creation handler gives it the menu's
-  // face, which is given here already so that its windows are made once.
+  // Designed in "ＭＳ Ｐゴシック"; it takes the menu's face, given before its
+  // windows are made, so that they are made once.
   SetFontName(MenuFontFace());
   FontCharset = SHIFTJIS_CHARSET;
   OnCreate = Bind(this, &TListForm::FormCreate);
@@ -59,7 +59,6 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TListForm::FormCreate(TComponent*) {
-  SetFontName(MenuFontFace());
   {
     TSettingsFile ini;  // released however the reading ends
     SetTop(ini.ReadInteger(u"List", u"Top", GetTop()));

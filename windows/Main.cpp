@@ -54,9 +54,9 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   DesignTop = 165;
   BorderStyle = TBorderStyle::bsSingle;
   FontCharset = SHIFTJIS_CHARSET;
-  // The creation handler gives the window the menu's face; given already
-  // here, the windows are made once, with the font they keep, instead of
-  // being made again (the toolbar re-created) when the face changes.
+  // The menu's face, given before the windows are made, so that they are
+  // made once, with the font they keep, instead of being made again (the
+  // toolbar re-created) when the face changes.
   SetFontName(MenuFontFace());
   Icon = AppIcon();
   OnCreate = Bind(this, &TMainForm::FormCreate);
@@ -96,7 +96,6 @@ void TMainForm::FormCreate(TComponent*) {
     b->Tag = n;
     b->SetEnabled(false);
   }
-  SetFontName(MenuFontFace());
   {
     TSettingsFile ini;
     SetTop(ini.ReadInteger(u"Main", u"Top", 100));

@@ -194,12 +194,9 @@ TEST_F(Controls, StatusTextIsReadThroughTheBarsOwnMessages) {
 // once a window, taken back when the window goes, never at creation.
 TEST_F(Controls, AccessibleNamesAreGivenWhenAScreenReaderFirstAsks) {
   Log calls;
-  TScoped<TAccessibleNameService> service(AccessibleNameService,
-                                          {[&](HWND, const Text& name) {
-                                             calls.push_back("set " + Utf8(name));
-                                             return true;
-                                           },
-                                           [&](HWND) { calls.push_back("clear"); }});
+  TStaged<AccessiblePlatform> service;
+  service->setHwndPropStr = [&](HWND, const Text& name) { return calls.push_back("set " + Utf8(name)), true; };
+  service->clearHwndProps = [&](HWND) { calls.push_back("clear"); };
   auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
   named->AccessibleName = u"[ファイル名]";
   auto* plain = Make<TListBox>(form, form, u"Plain", 8, 40, 100, 60);
@@ -280,11 +277,13 @@ TEST_F(Controls, ResolutionComesFromTheMonitorAndTheMessageWithoutGetDpiForWindo
   form->Handle();
   const TWindowDC screen(nullptr);
   struct Case {
-    TDpiFunctions::ForMonitor monitor;
+    HRESULT(WINAPI* monitor)(HMONITOR, int, UINT*, UINT*);
     UINT made;
   } const cases[] = {{StagedDpiForMonitor, 120}, {nullptr, static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY))}};
   for (const Case& c : cases) {
-    const TScoped<TDpiFunctions> older(DpiFunctions(), {nullptr, c.monitor});
+    TStaged<DpiPlatform> older;
+    older->getDpiForWindow = nullptr;
+    older->getDpiForMonitor = c.monitor;
     form->RecreateWnd();
     EXPECT_EQ(edit->Dpi(), c.made);
     RECT r{0, 0, 600, 400};

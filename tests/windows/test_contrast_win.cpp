@@ -56,7 +56,8 @@ void ExpectEdgesStandOut(const std::vector<HIMAGELIST>& pictures) {
 
 class Contrast : public WindowTest, public testing::WithParamInterface<COLORREF (*)(int)> {
  protected:
-  TScoped<std::function<COLORREF(int)>> palette_{SysColorSource, GetParam()};
+  Contrast() { palette_->getSysColor = GetParam(); }
+  TStaged<ColorPlatform> palette_;
   int reached_ = 0;  // outlives the windows
 };
 
@@ -80,7 +81,7 @@ TEST_P(Contrast, AColourChangeReachesTheBarsAndDrawsThePicturesAnew) {
   const std::vector<HIMAGELIST> pictures = Pictures(MainForm);  // drawn again in place
   for (TWinControl* c : std::initializer_list<TWinControl*>{MainForm->ToolBar, MainForm->StatusBar, ListForm->ToolBar})
     c->WindowProc = [this, old = c->WindowProc](TMessage& m) { reached_ += m.Msg == WM_SYSCOLORCHANGE, old(m); };
-  SysColorSource = GetParam() == DarkWindow ? LightWindow : DarkWindow;
+  palette_->getSysColor = GetParam() == DarkWindow ? LightWindow : DarkWindow;
   SendMessageW(MainForm->Handle(), WM_SYSCOLORCHANGE, 0, 0);
   SendMessageW(ListForm->Handle(), WM_SYSCOLORCHANGE, 0, 0);
   EXPECT_EQ(reached_, 3);

@@ -110,7 +110,8 @@ TEST_F(ListWindow, HorizontalExtentIsTwiceTheWidestEntryAtEveryResolution) {
   TListForm* l = NewListForm();
   auto remeasured = [&] { return 2 * WidestEntry(Box(l)); };
   UINT dpi = 96;
-  TScoped<std::function<UINT(HWND)>> monitor(WindowDpiSource, [&](HWND) { return dpi; });
+  TStaged<DpiPlatform> monitor;
+  monitor->getDpiForWindow = [&](HWND) { return dpi; };
   auto moveTo = [&](UINT to) {
     dpi = to;
     RECT r = WindowRect(l->Handle());

@@ -83,8 +83,11 @@ TEST_F(MainWindow, IsMadeWithoutAFileAndWithBothGroupsDisabled) {
 // through from the ordinary Explorer, and so does every window made anew.
 TEST_F(MainWindow, BothWindowsLetDropsFromALessPrivilegedExplorerThrough) {
   std::map<HWND, std::set<UINT>> allowed;
-  const TScoped<std::function<void(HWND, UINT)>> filter(AllowMessageFromBelow,
-                                                         [&](HWND h, UINT m) { allowed[h].insert(m); });
+  TStaged<DropPlatform> filter;
+  filter->changeWindowMessageFilterEx = [&](HWND h, UINT m, DWORD action, PCHANGEFILTERSTRUCT) {
+    if (action == MSGFLT_ALLOW) allowed[h].insert(m);
+    return TRUE;
+  };
   const std::set<UINT> all{WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */};
   for (TForm* f : {static_cast<TForm*>(NewMainForm()), static_cast<TForm*>(NewListForm())}) {
     EXPECT_EQ(allowed[f->Handle()], all);

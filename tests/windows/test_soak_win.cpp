@@ -61,6 +61,7 @@ int SoakScale() {
 class Soak : public WindowTest {
  protected:
   void SetUp() override {
+    monitor_->getDpiForWindow = [this](HWND) { return dpi_; };
     WindowTest::SetUp();
     for (int i = 0; i < 10; ++i) files_.push_back(data_.File(u"Soak File " + Number(i) + u".txt"));
     MainForm->Show();
@@ -111,7 +112,7 @@ class Soak : public WindowTest {
   TDrawingCalls drawing_;
   std::vector<Text> files_;
   UINT dpi_ = 96;
-  TScoped<std::function<UINT(HWND)>> monitor_{WindowDpiSource, [this](HWND) { return dpi_; }};
+  TStaged<DpiPlatform> monitor_;
 };
 
 TEST_F(Soak, NothingButTheListGrowsOverALongDay) {
