@@ -15,6 +15,7 @@
 #include "app/Settings.h"
 #include "base/Handles.h"
 #include "kit/Files.h"
+#include "kit/Process.h"
 
 using namespace tovanel;
 using namespace tovanel::test;
@@ -62,49 +63,28 @@ HWND FindWindowOf(DWORD pid, const wchar_t* cls) {
 }
 
 // One running copy of the program, killed if a test leaves it running.
-class TCopy {
+class TCopy : public TProcess {
  public:
-  TCopy() {
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    Text command = u"\"" + ProgramPath() + u"\"";
-    if (CreateProcessW(nullptr, W(command), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      process_.Reset(pi.hProcess);
-      const TProcessHandle thread(pi.hThread);
-      pid_ = pi.dwProcessId;
-    }
-  }
-  ~TCopy() { Kill(); }
-  TCopy(const TCopy&) = delete;
-  TCopy& operator=(const TCopy&) = delete;
+  TCopy() : TProcess(ProgramPath()) {}
 
-  TSaveOwner Owner() const { return SaveOwnerOf(process_.Get()); }
+  TSaveOwner Owner() const { return SaveOwnerOf(Handle()); }
   bool WaitForMainWindow() {
-    for (int i = 0; i < 600 && process_; ++i) {  // a cold start of Wine takes seconds
-      if ((main_ = FindWindowOf(pid_, nullptr))) return true;
+    for (int i = 0; i < 600 && *this; ++i) {  // a cold start of Wine takes seconds
+      if ((main_ = FindWindowOf(Id(), nullptr))) return true;
       Sleep(50);
     }
     return false;
   }
   void Close() const { PostMessageW(main_, WM_CLOSE, 0, 0); }
-  bool Ended(DWORD ms) const { return !process_ || WaitForSingleObject(process_.Get(), ms) == WAIT_OBJECT_0; }
-  void Kill() {
-    if (process_ && !Ended(0)) {
-      TerminateProcess(process_.Get(), 1);
-      Ended(10000);
-    }
-  }
   // What a message box of this copy says, or "" when it shows none.
   Text MessageShown() const {
-    HWND box = FindWindowOf(pid_, L"#32770");
+    HWND box = FindWindowOf(Id(), L"#32770");
     wchar_t text[1024] = {};
     if (box) GetDlgItemTextW(box, 0xFFFF, text, 1024);
     return box ? FromW(text) + u" " : Text();
   }
 
  private:
-  TProcessHandle process_;
-  DWORD pid_ = 0;
   HWND main_ = nullptr;
 };
 

@@ -12,6 +12,7 @@
 #include "app/SettingsSave.h"
 #include "base/Error.h"
 #include "kit/Files.h"
+#include "kit/Process.h"
 #include "kit/Scoped.h"
 
 using namespace tovanel;
@@ -178,37 +179,11 @@ TEST(BusySettingsFile, NewContentHeldForHalfASecondIsSavedWithoutAMessage) {
 
 namespace {
 
-// A process of our own, started suspended so that it never runs; ended by
-// End() or when the test is over.
-class TChild {
+// A process of our own, started suspended so that it never runs.
+class TChild : public TProcess {
  public:
-  TChild() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
-      process_.Reset(pi.hProcess);
-      thread_.Reset(pi.hThread);
-      id_ = pi.dwProcessId;
-    }
-  }
-  ~TChild() { End(); }
-  DWORD Id() const { return id_; }
-  TSaveOwner Owner() const { return SaveOwnerOf(process_.Get()); }
-  void End() {
-    if (process_ && TerminateProcess(process_.Get(), 0)) WaitForSingleObject(process_.Get(), 10000);
-  }
-  // Its id is free again once nobody holds a handle to it.
-  void Forget() {
-    End();
-    thread_.Reset();
-    process_.Reset();
-  }
-
- private:
-  TProcessHandle process_, thread_;
-  DWORD id_ = 0;
+  TChild() : TProcess(ThisProgram(), u"", CREATE_SUSPENDED) {}
+  TSaveOwner Owner() const { return SaveOwnerOf(Handle()); }
 };
 
 }  // namespace
@@ -218,7 +193,7 @@ TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
   const Text path = dir / u"Tovanel.ini";
   TChild running, ended, gone;
   ASSERT_TRUE(running.Id() && ended.Id() && gone.Id());
-  ended.End();  // its handle still held here, so its id is still taken
+  ended.Kill();  // its handle still held here, so its id is still taken
   const TSaveOwner goneOwner{gone.Id(), std::nullopt};  // named as older versions named saves
   gone.Forget();
   const TSaveOwner before{running.Id(), running.Owner().started.value_or(1) - 1};  // died; its id reused
@@ -243,7 +218,7 @@ TEST(AbandonedSaves, AreFinishedByTheNextCopyUnlessTheirProcessRuns) {
                         name(ended.Owner(), kNewContent)})
     EXPECT_EQ(ReadBytes(dir / n), "<missing>") << ToUtf8(n);
 
-  running.End();  // and the save after it ends takes its files too: the settings file is there
+  running.Kill();  // and the save after it ends takes its files too: the settings file is there
   ini.WriteInteger(u"Main", u"Top", 2);
   ini.UpdateFile();
   EXPECT_EQ(ReadBytes(path), kNew);

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "kit/Process.h"
 #include "text/Clipboard.h"
 
 using namespace tovanel;
@@ -37,34 +38,16 @@ bool WaitPumping(HANDLE handle) {
   return false;
 }
 
-class Helper {
+// The second program, started with `args`.
+class Helper : public test::TProcess {
  public:
-  explicit Helper(const std::wstring& args) {
-    wchar_t self[MAX_PATH];
-    const std::wstring exe = std::filesystem::path(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)))
-                                 .replace_filename(L"clipholder.exe");
-    std::wstring commandLine = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                              nullptr, &si, &pi_);
-  }
-  ~Helper() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  bool Started() const { return started_; }
+  explicit Helper(const std::wstring& args)
+      : TProcess(test::ProgramBeside(u"clipholder.exe"), FromW(args.c_str()), CREATE_NO_WINDOW) {}
   long Finish() {  // the exit code, -1 when it did not end in time
     DWORD code = 0;
-    if (!started_ || !WaitPumping(pi_.hProcess) || !GetExitCodeProcess(pi_.hProcess, &code)) return -1;
+    if (!*this || !WaitPumping(Handle()) || !GetExitCodeProcess(Handle(), &code)) return -1;
     return static_cast<long>(code);
   }
-
- private:
-  PROCESS_INFORMATION pi_ = {};
-  bool started_ = false;
 };
 
 struct Content {
@@ -119,7 +102,7 @@ class Holder {
     CloseHandle(opened_);
     CloseHandle(release_);
   }
-  bool Holding() { return helper_.Started() && WaitPumping(opened_); }
+  bool Holding() { return helper_ && WaitPumping(opened_); }
   void Release() { SetEvent(release_); }
   long Finish() {
     Release();
