@@ -27,16 +27,9 @@ class TProbeHook : public TControlHook {
   Log& log_;
 };
 
-struct ControlHook : ::testing::Test {
-  TErrorRecorder errors;
-  Log log;
+struct ControlHook : FormTest {
   TComponent root{nullptr};
-  TTestForm* form = new TTestForm;
   TEdit* edit = Make<TEdit>(form, form, u"Edit", 0, 0, 50, 20);
-  ~ControlHook() override {
-    delete form;
-    EXPECT_TRUE(errors.shown.empty());
-  }
 
   // Puts a procedure that logs WM_NULL in front of what `c` has now.
   void LogNulls(TWinControl* c, const std::string& name) {

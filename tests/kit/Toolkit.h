@@ -109,6 +109,21 @@ class TForms {
   std::vector<TForm*> made_;
 };
 
+// A test of one form whose description the test writes. What replaced
+// procedures and handlers record is kept in `log`, which outlives the form; an
+// error shown and not taken out of `errors` by the test fails it.
+class FormTest : public ::testing::Test {
+ protected:
+  ~FormTest() override {
+    forms.FreeAll();
+    EXPECT_TRUE(errors.shown.empty()) << Utf8(errors.shown.front().Message);
+  }
+  TErrorRecorder errors;
+  Log log;
+  TForms forms;
+  TTestForm* form = forms.Make();
+};
+
 // A press as the platform reports it; disabled controls take none, so the
 // test insists on an enabled one.
 inline void Press(TButton* b) {
