@@ -2,8 +2,7 @@
 // message procedure and how it follows the handle through a re-creation.
 #include <algorithm>
 
-#include "droptarget/DROPDST.h"
-#include "kit/Drops.h"
+#include "droptarget/CTLHOOK.h"
 #include "kit/Toolkit.h"
 #include "toolkit/StdCtrls.h"
 
@@ -112,22 +111,18 @@ TEST_F(ControlHook, ResettingTargetOrControlPutsTheHookBackInOnePlace) {
 }
 
 TEST_F(ControlHook, HandleStatesThroughARecreation) {
-  TShellCalls shell;
-  ASSERT_TRUE(shell.Installed());
-  auto* drop = new TDropDst(form);
-  drop->SetTarget(THookTarget::htForm);
-  form->FinishDescription();
+  auto* hook = new TProbeHook(form, log);
+  hook->SetTarget(THookTarget::htForm);
   HWND old = form->Handle();
-  ASSERT_EQ(drop->HWndHookTarget(), old);
+  ASSERT_EQ(hook->HWndHookTarget(), old);
 
   // The state as it stands after each message of the re-creation.
   std::vector<std::pair<UINT, HWND>> after;
   TWndMethod hooked = form->WindowProc;
-  form->WindowProc = [&after, drop, hooked](TMessage& m) {
+  form->WindowProc = [&after, hook, hooked](TMessage& m) {
     hooked(m);
-    after.push_back({m.Msg, drop->HWndHookTarget()});
+    after.push_back({m.Msg, hook->HWndHookTarget()});
   };
-  TShellCalls::Reset();
   form->RecreateWnd();
   form->WindowProc = hooked;
   HWND now = form->Handle();
@@ -147,8 +142,6 @@ TEST_F(ControlHook, HandleStatesThroughARecreation) {
   EXPECT_EQ(after[at(WM_DESTROY)].second, nullptr);
   EXPECT_EQ(after[created].second, TControlHook::RecreatedMarker());
   EXPECT_EQ(after[created + 1].second, now);
-  // The new window, and only it, is registered for drops.
-  EXPECT_EQ(TShellCalls::accepts, (std::vector<std::pair<HWND, BOOL>>{{now, static_cast<BOOL>(-1)}}));
 }
 
 TEST_F(ControlHook, RemovalNoticesLeaveNothingBehind) {

@@ -141,8 +141,10 @@ TEST_F(DropTarget, AcceptDropRegistersOnlyOnAChangeAndDropsArriveAnyway) {
 TEST_F(DropTarget, RecreatedWindowIsRegisteredWithTheCurrentSetting) {
   for (bool accept : {true, false}) {
     drop->SetAcceptDrop(accept);
+    TShellCalls::Reset();
     form->RecreateWnd();
-    EXPECT_EQ(drop->HWndHookTarget(), form->Handle());
+    // The new window, and only it.
+    EXPECT_EQ(TShellCalls::accepts, (std::vector<std::pair<HWND, BOOL>>{{form->Handle(), accept ? -1 : FALSE}}));
     EXPECT_EQ(AcceptsFiles(form->Handle()), accept);
     Drop({u"C:\\x.txt"});
     EXPECT_EQ(events.size(), 1u);
