@@ -9,7 +9,7 @@ using namespace tovanel;
 
 namespace {
 
-HWND Make(int x, int y, DWORD style = 0) {
+HWND PlainWindow(int x, int y, DWORD style = 0) {
   return CreateWindowExW(0, L"STATIC", L"placement", WS_OVERLAPPEDWINDOW | style, x, y, 300, 200, nullptr, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
 }
@@ -24,7 +24,7 @@ TEST(PlacementWin, AWindowFarOffEveryMonitorIsCentredKeepingItsSize) {
     SCOPED_TRACE(testing::Message() << "edge " << c.edge << ", " << c.thickness << " pixels");
     std::optional<test::TStagedTaskbar> taskbar;
     if (c.thickness) taskbar.emplace(c.edge, c.thickness);
-    HWND w = Make(5000, 5000);
+    HWND w = PlainWindow(5000, 5000);
     ASSERT_TRUE(w && IsOffScreen(5000, 5000, 300, 200));
     KeepWindowOnScreen(w);
     EXPECT_TRUE(test::Centred(w));
@@ -38,9 +38,9 @@ TEST(PlacementWin, AWindowFarOffEveryMonitorIsCentredKeepingItsSize) {
 // Shown windows are left to the process's end: under Wine without a window
 // manager, hiding one (also to destroy it) waits two seconds for the X server.
 TEST(PlacementWin, MaximisedAndMinimisedWindowsStayPut) {
-  HWND maxed = Make(100, 100, WS_MAXIMIZE);  // hidden, yet maximised
+  HWND maxed = PlainWindow(100, 100, WS_MAXIMIZE);  // hidden, yet maximised
   SetWindowPos(maxed, nullptr, 5000, 5000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  HWND minned = Make(100, 100);
+  HWND minned = PlainWindow(100, 100);
   ShowWindow(minned, SW_SHOWMINNOACTIVE);
   ASSERT_TRUE(IsZoomed(maxed) && test::WindowRect(maxed).left == 5000 && IsIconic(minned));
 
