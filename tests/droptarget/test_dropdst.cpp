@@ -60,8 +60,8 @@ struct DropTarget : FormTest {
 };
 
 TEST_F(DropTarget, EachDropRaisesOneEventWithItsNamesAndIsFinishedOnce) {
-  const Text long260 = u"C:\\" + Text(257, u'a');
-  const Text long600 = u"\\\\server\\share\\" + Text(585, u'b');
+  const Text long260 = u"C:\\" + Text(260 - 3, u'a');
+  const Text long600 = u"\\\\server\\share\\" + Text(600 - 15, u'b');
   struct Case {
     const char* what;
     std::vector<Text> names;
@@ -84,8 +84,6 @@ TEST_F(DropTarget, EachDropRaisesOneEventWithItsNamesAndIsFinishedOnce) {
     EXPECT_EQ(TShellCalls::finished, std::vector<HDROP>{h});
     EXPECT_EQ(std::count(formOwn.begin(), formOwn.end(), static_cast<UINT>(WM_DROPFILES)), 0);
   }
-  EXPECT_EQ(long260.size(), 260u);
-  EXPECT_EQ(long600.size(), 600u);
 }
 
 TEST_F(DropTarget, WithoutHandlerNothingIsReadButTheDropIsFinished) {
