@@ -10,4 +10,11 @@ inline RECT WindowRect(HWND h) {
   return r;
 }
 
+// Where a child window stands in its parent's client area.
+inline RECT RectInParent(HWND h) {
+  RECT r = WindowRect(h);
+  MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 }  // namespace tovanel::test

@@ -426,12 +426,7 @@ TEST_F(Controls, ShownHintsReachTheToolTipWhenTheMouseComes) {
 // places, whatever order they were made in; a frame hands out only what lies
 // inside its border and below its caption line.
 TEST_F(Controls, AlignedControlsShareTheSpaceInTheOrderOfTheirPlaces) {
-  auto place = [](TWinControl* c) {
-    RECT r = {};
-    GetWindowRect(c->Handle(), &r);
-    MapWindowPoints(nullptr, GetParent(c->Handle()), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-  };
+  auto place = [](TWinControl* c) { return RectInParent(c->Handle()); };
   form->Handle();  // controls arrive one by one in a window that exists
   auto* frame = new TGroupBox(form);
   frame->SetBounds(0, 0, 300, 120);
@@ -481,9 +476,7 @@ TEST_F(Controls, AFramesCaptionLineFollowsTheFont) {
     auto* inside = Make<TEdit>(f, frame, u"Inside", 2, 14, 10, 10);
     inside->Align = TAlign::alClient;
     f->Handle();
-    RECT r{};
-    GetWindowRect(inside->Handle(), &r);
-    MapWindowPoints(nullptr, frame->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = RectInParent(inside->Handle());
     EXPECT_EQ(r.top, characters + 2);
     EXPECT_EQ(r.left, 2);
     delete f;

@@ -360,8 +360,7 @@ TEST_F(MainWindow, ControlsStandAtTheirDesignedPlaces) {
   EXPECT_EQ(client.bottom, 361);
   for (const Place& p : places) {
     SCOPED_TRACE(ToUtf8(p.c->Name()));
-    RECT r = WindowRect(p.c->Handle());
-    MapWindowPoints(nullptr, GetParent(p.c->Handle()), reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = RectInParent(p.c->Handle());
     EXPECT_EQ(r.left, p.left);
     EXPECT_EQ(r.top, p.top);
     EXPECT_EQ(r.right - r.left, p.width);
