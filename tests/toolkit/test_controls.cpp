@@ -17,16 +17,9 @@ using namespace tovanel::test;
 
 namespace {
 
-struct Controls : ::testing::Test {
-  TErrorRecorder errors;
-  // What replaced procedures and handlers record; they outlive the form.
-  Log log;
-  std::vector<UINT> seenBy[2];
-  TTestForm* form = new TTestForm;
-  ~Controls() override {
-    delete form;
-    EXPECT_TRUE(errors.shown.empty());
-  }
+struct Controls : FormTest {
+  std::vector<UINT> seenBy[2];  // what replaced procedures record
+  ~Controls() override { forms.FreeAll(); }
 };
 
 TEST_F(Controls, WindowsAreMadeOnDemandParentsFirst) {

@@ -12,10 +12,7 @@ using namespace tovanel::test;
 
 namespace {
 
-struct EventRules : ::testing::Test {
-  TErrorRecorder errors;
-  Log log;
-  TTestForm* form = new TTestForm;
+struct EventRules : FormTest {
   TRadioGroup* radio = Make<TRadioGroup>(form, form, u"Radio", 8, 8, 280, 100);
   TEdit* edit = Make<TEdit>(form, form, u"Edit", 8, 112, 200, 21);
   TListBox* list = Make<TListBox>(form, form, u"List", 8, 136, 200, 40);
@@ -31,7 +28,6 @@ struct EventRules : ::testing::Test {
     list->OnClick = [this](TComponent*) { log.push_back("List.OnClick " + std::to_string(list->ItemIndex())); };
     button->OnClick = [this](TComponent*) { log.push_back("Btn.OnClick"); };
   }
-  ~EventRules() override { delete form; }
 
   struct Step {
     const char* what;
@@ -180,10 +176,10 @@ TEST_F(EventRules, ErrorFromAHandlerIsShownWithAFullStopWhenItEndsAboveOne) {
   form->Handle();
   for (const Case& c : cases) {
     button->OnClick = [&](TComponent*) { throw Error(c.raised); };
-    errors.shown.clear();
     SendMessageW(button->Handle(), BM_CLICK, 0, 0);
     ASSERT_EQ(errors.shown.size(), 1u) << Utf8(c.raised);
     EXPECT_EQ(errors.shown[0].Message, c.shown) << Utf8(c.raised);
+    errors.shown.clear();
   }
 }
 
@@ -207,6 +203,7 @@ TEST_F(EventRules, FailedHandlersStopAndTheProgramGoesOn) {
   EXPECT_EQ(log, (Log{"Edit.OnChange begin", "Radio.OnClick", "Btn.OnClick"}));
   ASSERT_EQ(errors.shown.size(), 1u);
   EXPECT_EQ(errors.shown[0].Message, u"bad choice.");
+  errors.shown.clear();
   fail = false;
   Run({{"later", Send(edit, WM_CHAR, L'y'), {"Edit.OnChange begin", "Radio.OnClick", "Edit.OnChange end"}}});
   EXPECT_EQ(edit->GetText(), u"xy");
