@@ -22,7 +22,7 @@ LRESULT CALLBACK SeeKeyUp(int code, WPARAM wp, LPARAM lp) {
 
 // Presses and releases `vk`, with Alt held when asked, and waits until the
 // last release has been taken and nothing it caused is still queued.
-void Press(BYTE vk, bool alt = false) {
+void PressKey(BYTE vk, bool alt = false) {
   static const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, SeeKeyUp, nullptr, GetCurrentThreadId());
   ASSERT_TRUE(hook);
   const WPARAM last = alt ? VK_MENU : vk;
@@ -116,7 +116,7 @@ TEST_F(Keyboard, RadioItemsByAcceleratorAndArrows) {
   };
   for (const Case& c : cases) {
     log.clear();
-    Press(c.key, c.alt);
+    PressKey(c.key, c.alt);
     EXPECT_EQ(GetFocus(), radio->ItemHandle(c.focused)) << c.what;
     EXPECT_EQ(log, c.runs) << c.what;
   }
@@ -124,7 +124,7 @@ TEST_F(Keyboard, RadioItemsByAcceleratorAndArrows) {
   SetFocus(edit1->Handle());
   radio->SetEnabled(false);
   log.clear();
-  Press('3', true);
+  PressKey('3', true);
   EXPECT_EQ(GetFocus(), edit1->Handle());
   EXPECT_EQ(log, Log{});
 }
@@ -143,7 +143,7 @@ TEST_F(Keyboard, ToolbarAcceleratorClicksOnlyAnEnabledButton) {
   for (const Case& c : cases) {
     dead->SetEnabled(c.deadEnabled);
     log.clear();
-    Press(c.key, true);
+    PressKey(c.key, true);
     EXPECT_EQ(log, c.runs) << c.key;
   }
   EXPECT_EQ(GetFocus(), edit1->Handle());
@@ -153,7 +153,7 @@ TEST_F(Keyboard, TabFollowsCreationOrderAndSkipsDisabledControls) {
   auto tabs = [](int n) {
     std::vector<HWND> seen;
     for (int i = 0; i < n; ++i) {
-      Press(VK_TAB);
+      PressKey(VK_TAB);
       seen.push_back(GetFocus());
     }
     return seen;
@@ -170,13 +170,13 @@ TEST_F(Keyboard, TabFollowsCreationOrderAndSkipsDisabledControls) {
 
 TEST_F(Keyboard, EnterInTheListReachesItsKeyHandlerNotTheDialogManager) {
   SetFocus(list->Handle());
-  Press(VK_RETURN);
+  PressKey(VK_RETURN);
   EXPECT_EQ(log, Log{"List.OnKeyPress 13"});
   EXPECT_EQ(formCommands, std::vector<WPARAM>{});
   // An edit box leaves Enter to the dialog manager, which reports it as OK.
   SetFocus(edit1->Handle());
   log.clear();
-  Press(VK_RETURN);
+  PressKey(VK_RETURN);
   EXPECT_EQ(log, Log{});
   EXPECT_EQ(formCommands, std::vector<WPARAM>{IDOK});
 }
