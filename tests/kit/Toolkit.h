@@ -22,7 +22,6 @@
 namespace tovanel::test {
 
 using Log = std::vector<std::string>;
-inline std::string Utf8(const Text& s) { return ToUtf8(s); }
 
 // Handles messages as they come until `done` holds or `ms` have passed;
 // true when it held.
@@ -116,7 +115,7 @@ class FormTest : public ::testing::Test {
  protected:
   ~FormTest() override {
     forms.FreeAll();
-    EXPECT_TRUE(errors.shown.empty()) << Utf8(errors.shown.front().Message);
+    EXPECT_TRUE(errors.shown.empty()) << ToUtf8(errors.shown.front().Message);
   }
   TErrorRecorder errors;
   Log log;
@@ -127,7 +126,7 @@ class FormTest : public ::testing::Test {
 // A press as the platform reports it; disabled controls take none, so the
 // test insists on an enabled one.
 inline void Press(TButton* b) {
-  ASSERT_TRUE(IsWindowEnabled(b->Handle())) << Utf8(b->Name());
+  ASSERT_TRUE(IsWindowEnabled(b->Handle())) << ToUtf8(b->Name());
   SendMessageW(GetParent(b->Handle()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b->Handle()), BN_CLICKED),
                reinterpret_cast<LPARAM>(b->Handle()));
 }
@@ -137,7 +136,7 @@ inline bool ToolEnabled(TToolButton* b) {
 }
 
 inline void PressTool(TToolButton* b) {
-  ASSERT_TRUE(ToolEnabled(b)) << Utf8(b->Name());
+  ASSERT_TRUE(ToolEnabled(b)) << ToUtf8(b->Name());
   HWND bar = b->Parent()->Handle();
   SendMessageW(GetParent(bar), WM_COMMAND, MAKEWPARAM(b->CommandId(), BN_CLICKED), reinterpret_cast<LPARAM>(bar));
 }

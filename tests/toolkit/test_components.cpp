@@ -13,11 +13,11 @@ namespace {
 class TProbe : public TComponent {
  public:
   TProbe(TComponent* owner, const char16_t* name, Log& log) : TComponent(owner), log_(log) { SetName(name); }
-  ~TProbe() override { log_.push_back("~" + Utf8(Name())); }
-  void Loaded() override { log_.push_back("Loaded " + Utf8(Name())); }
+  ~TProbe() override { log_.push_back("~" + ToUtf8(Name())); }
+  void Loaded() override { log_.push_back("Loaded " + ToUtf8(Name())); }
   void Notification(TComponent* c, TOperation op) override {
     TComponent::Notification(c, op);
-    if (op == TOperation::opRemove) log_.push_back(Utf8(Name()) + " hears " + Utf8(c->Name()) + " go");
+    if (op == TOperation::opRemove) log_.push_back(ToUtf8(Name()) + " hears " + ToUtf8(c->Name()) + " go");
   }
 
  private:
@@ -56,7 +56,7 @@ TEST(Components, EachWatcherHearsOfARemovalOnce) {
     watcher->FreeNotification(watched);  // asking twice is asking once
     delete watched;
     for (TProbe* p : {watcher, bystander}) {
-      const std::string heard = Utf8(p->Name()) + " hears watched go";
+      const std::string heard = ToUtf8(p->Name()) + " hears watched go";
       EXPECT_EQ(std::count(log.begin(), log.end(), heard), 1) << heard;
     }
     delete home;

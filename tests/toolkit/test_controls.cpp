@@ -70,7 +70,7 @@ TEST_F(Controls, ReplacedWindowProcSeesEveryMessageOfTheNewWindow) {
   }
   form->Handle();
   for (int i = 0; i < 2; ++i) {
-    SCOPED_TRACE(Utf8(controls[i]->Name()));
+    SCOPED_TRACE(ToUtf8(controls[i]->Name()));
     HWND old = controls[i]->Handle();
     SentMessages platform;
     seenBy[i].clear();
@@ -100,8 +100,8 @@ TEST_F(Controls, StateSurvivesRecreationAndRunsNoHandler) {
   auto* radio = Make<TRadioGroup>(form, form, u"Radio", 8, 100, 200, 90);
   radio->Items = {u"&0", u"&1", u"&2", u"&3"};
   radio->Columns = 2;
-  edit->OnChange = off->OnChange = [&](TComponent* s) { log.push_back(Utf8(s->Name()) + ".OnChange"); };
-  list->OnClick = radio->OnClick = [&](TComponent* s) { log.push_back(Utf8(s->Name()) + ".OnClick"); };
+  edit->OnChange = off->OnChange = [&](TComponent* s) { log.push_back(ToUtf8(s->Name()) + ".OnChange"); };
+  list->OnClick = radio->OnClick = [&](TComponent* s) { log.push_back(ToUtf8(s->Name()) + ".OnClick"); };
   form->Handle();
   edit->SetText(u"C:\\Temp\\名前.txt");
   off->SetText(u"off");
@@ -113,7 +113,7 @@ TEST_F(Controls, StateSurvivesRecreationAndRunsNoHandler) {
   log.clear();
 
   for (TWinControl* which : std::vector<TWinControl*>{form, edit, list, radio}) {
-    SCOPED_TRACE(Utf8(which->Name()));
+    SCOPED_TRACE(ToUtf8(which->Name()));
     which->RecreateWnd();
     EXPECT_EQ(edit->GetText(), u"C:\\Temp\\名前.txt");
     EXPECT_EQ(off->GetText(), u"off");
@@ -188,7 +188,7 @@ TEST_F(Controls, StatusTextIsReadThroughTheBarsOwnMessages) {
 TEST_F(Controls, AccessibleNamesAreGivenWhenAScreenReaderFirstAsks) {
   Log calls;
   TStaged<AccessiblePlatform> service;
-  service->setHwndPropStr = [&](HWND, const Text& name) { return calls.push_back("set " + Utf8(name)), true; };
+  service->setHwndPropStr = [&](HWND, const Text& name) { return calls.push_back("set " + ToUtf8(name)), true; };
   service->clearHwndProps = [&](HWND) { calls.push_back("clear"); };
   auto* named = Make<TEdit>(form, form, u"Named", 8, 8, 100, 21);
   named->AccessibleName = u"[ファイル名]";
@@ -300,10 +300,10 @@ TEST_F(Controls, AWindowThatCannotBeMadeKeepsThePlatformsCode) {
   for (const Case& c : cases) {
     try {
       c.c->Handle();
-      ADD_FAILURE() << "no error for " << Utf8(c.message);
+      ADD_FAILURE() << "no error for " << ToUtf8(c.message);
     } catch (const Error& e) {
       EXPECT_EQ(e.Message(), c.message);
-      EXPECT_EQ(e.Code(), c.code) << Utf8(c.message);
+      EXPECT_EQ(e.Code(), c.code) << ToUtf8(c.message);
     }
     EXPECT_FALSE(c.c->HandleAllocated());
   }

@@ -23,7 +23,7 @@ struct EventRules : FormTest {
     radio->Items = {u"&0", u"&1", u"&2", u"&3", u"&4", u"&5", u"&6", u"&7"};
     radio->Columns = 2;
     radio->OnClick = [this](TComponent*) { log.push_back("Radio.OnClick " + std::to_string(radio->ItemIndex())); };
-    edit->OnChange = [this](TComponent*) { log.push_back("Edit.OnChange " + Utf8(edit->GetText())); };
+    edit->OnChange = [this](TComponent*) { log.push_back("Edit.OnChange " + ToUtf8(edit->GetText())); };
     for (const char16_t* s : {u"alpha", u"bravo", u"charlie"}) list->InsertItem(-1, s);
     list->OnClick = [this](TComponent*) { log.push_back("List.OnClick " + std::to_string(list->ItemIndex())); };
     button->OnClick = [this](TComponent*) { log.push_back("Btn.OnClick"); };
@@ -118,7 +118,7 @@ TEST_F(EventRules, TypingRunsTheChangeHandlerAtEachChangeWithinTheLimit) {
   });
   // Code is not bound by the limit.
   const Text whole(300, u'長');
-  Run({{"a long text by code", SetText(whole.c_str()), {"Edit.OnChange " + Utf8(whole)}}});
+  Run({{"a long text by code", SetText(whole.c_str()), {"Edit.OnChange " + ToUtf8(whole)}}});
   EXPECT_EQ(edit->GetText(), whole);
 }
 
@@ -130,7 +130,7 @@ TEST_F(EventRules, EnablingAndStatusTextRunNothing) {
     if (withWindow) form->Handle();
     for (bool on : {false, true})
       for (TControl* c : std::initializer_list<TControl*>{radio, edit, list, button})
-        Run({{Utf8(c->Name()).c_str(), [c, on] { c->SetEnabled(on); }, {}}});
+        Run({{ToUtf8(c->Name()).c_str(), [c, on] { c->SetEnabled(on); }, {}}});
     Run({{"status text", [&] { status->SetSimpleText(u"C:\\a&b.txt"); }, {}}});
   }
   EXPECT_EQ(status->SimpleText(), u"C:\\a&b.txt");
@@ -140,7 +140,7 @@ TEST_F(EventRules, ListSelectionAndKeys) {
   form->Handle();
   char16_t replaceWith = 0;
   list->OnKeyPress = [&](TComponent*, char16_t& k) {
-    log.push_back("List.OnKeyPress " + Utf8(Text(1, k)));
+    log.push_back("List.OnKeyPress " + ToUtf8(Text(1, k)));
     k = replaceWith == u'-' ? 0 : replaceWith ? replaceWith : k;
   };
   auto key = [&](char16_t with) { return [&, with] { replaceWith = with; }; };
@@ -177,8 +177,8 @@ TEST_F(EventRules, ErrorFromAHandlerIsShownWithAFullStopWhenItEndsAboveOne) {
   for (const Case& c : cases) {
     button->OnClick = [&](TComponent*) { throw Error(c.raised); };
     SendMessageW(button->Handle(), BM_CLICK, 0, 0);
-    ASSERT_EQ(errors.shown.size(), 1u) << Utf8(c.raised);
-    EXPECT_EQ(errors.shown[0].Message, c.shown) << Utf8(c.raised);
+    ASSERT_EQ(errors.shown.size(), 1u) << ToUtf8(c.raised);
+    EXPECT_EQ(errors.shown[0].Message, c.shown) << ToUtf8(c.raised);
     errors.shown.clear();
   }
 }

@@ -52,7 +52,7 @@ struct Keyboard : ::testing::Test {
     auto* b = new TToolButton(form);
     b->Caption = caption;
     b->SetParent(bar);
-    b->OnClick = [b](TComponent*) { log.push_back(Utf8(b->Caption) + ".OnClick"); };
+    b->OnClick = [b](TComponent*) { log.push_back(ToUtf8(b->Caption) + ".OnClick"); };
     return b;
   }
 
