@@ -2,8 +2,8 @@
 // hold the clipboard open against the tested one, and reading back from
 // another process shows what was really handed over.
 //   clipholder put                          places text, a picture and a private format
-//   clipholder hold <opened> <release> <ms> opens the clipboard, sets event <opened>,
-//                                           waits for event <release>, holds <ms> more
+//   clipholder hold <opened> <release>      opens the clipboard, sets event <opened>,
+//                                           closes it at event <release>
 //   clipholder read <file>                  writes the formats and the Unicode text to <file>
 // Exit code 0 on success.
 #include <windows.h>
@@ -58,13 +58,12 @@ int Put(HWND owner) {
   return ok ? 0 : 3;
 }
 
-int Hold(HWND owner, const wchar_t* opened, const wchar_t* release, DWORD ms) {
+int Hold(HWND owner, const wchar_t* opened, const wchar_t* release) {
   HANDLE openedEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, opened);
   HANDLE releaseEvent = OpenEventW(SYNCHRONIZE, FALSE, release);
   if (!openedEvent || !releaseEvent || !OpenPatiently(owner)) return 2;
   SetEvent(openedEvent);
   WaitForSingleObject(releaseEvent, kPatienceMs);
-  Sleep(ms);
   CloseClipboard();
   return 0;
 }
@@ -96,7 +95,7 @@ int wmain(int argc, wchar_t** argv) {
   HWND owner = MakeWindow();
   if (!owner) return 4;
   if (argc == 2 && !wcscmp(argv[1], L"put")) return Put(owner);
-  if (argc == 5 && !wcscmp(argv[1], L"hold")) return Hold(owner, argv[2], argv[3], wcstoul(argv[4], nullptr, 10));
+  if (argc == 4 && !wcscmp(argv[1], L"hold")) return Hold(owner, argv[2], argv[3]);
   if (argc == 3 && !wcscmp(argv[1], L"read")) return Read(owner, argv[2]);
   return 1;
 }
