@@ -20,7 +20,7 @@ Text GetSpecialFolderPath(std::uint8_t index);
 
 // Makes sure that <base>\Orvendel\<name> exists, where base is row 3 per
 // machine and row 1 per user; stores it with a trailing backslash in
-// CommonDataFolder or DataFolder and answers whether it is a folder now.
+// CommonDataFolder or DataFolder and returns whether it is a folder now.
 bool InitDataFolder(const Text& name, bool perMachine);
 
 // The same below a given base folder (tests use a private one).

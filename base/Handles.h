@@ -1,8 +1,8 @@
 #pragma once
-// Owners: whatever must be given back (a handle released, a state put back)
-// is given back by its owner's destructor, on every way out of a scope,
+// Owners: whatever must be released (a handle closed, a state put back)
+// is released by its owner's destructor, on every way out of a scope,
 // exceptions included. Every owner is move-only; an empty or moved-from one
-// gives back nothing.
+// releases nothing.
 //
 //   TUnique<Traits>   a handle and how it is released. The Windows owners
 //                     below are made of it, and so is an owner of a handle
@@ -102,7 +102,7 @@ struct THandleTraits {
 // How many drawing resources (GDI objects, image lists) the owners hold now.
 // Nothing may make it grow with use: a window moved between monitors again
 // and again, a long day's work. The platform's own count (GetGuiResources)
-// is not answered everywhere; this one is.
+// is not supported everywhere; this one is.
 inline long HeldDrawingResources = 0;
 
 // The counting of a drawing resource's traits, shared by all of them.

@@ -1,8 +1,8 @@
 #pragma once
 // The bare platform work behind the product's figures: the calls that a name
 // form, an existence check or a drop cannot do without, made directly into
-// fixed buffers, without Text, seams or the toolkit. Each answers what its
-// product counterpart answers, so that a run can show that both did the same
+// fixed buffers, without Text, seams or the toolkit. Each returns what its
+// product counterpart returns, so that a run can show that both did the same
 // work. Single-threaded: the buffers are shared.
 #include <windows.h>
 #include <shellapi.h>
@@ -19,7 +19,7 @@ constexpr DWORD kPathUnits = 32768;
 // information) per component below the drive or server head, last first,
 // each with the whole path up to it; a component not found stays as
 // written. Writes the result with a terminator into out (kPathUnits units)
-// and answers its length, 0 when the expansion fails.
+// and returns its length, 0 when the expansion fails.
 std::size_t BareLongName(const wchar_t* path, wchar_t* out);
 
 // Short form: one GetShortPathNameW. Same contract as BareLongName.
@@ -50,7 +50,7 @@ class TBareRedirectionOff {
 
 // The bare work of one dropped name: read from the HDROP, its long form and
 // its existence checks (the folder check only for what is not a file).
-// Answers whether it exists.
+// Returns whether it exists.
 bool BareDroppedName(HDROP drop, UINT index);
 
 }  // namespace bench

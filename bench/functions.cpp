@@ -96,7 +96,7 @@ std::string PairedRatios(const Timing& a, const Timing& b) {
 // every other round runs them in reverse order, so that neither of two
 // neighbours always finds the caches left by the other. A few unrecorded
 // rounds come first; then rounds until `rounds` or `budgetMs` have passed
-// (at least `minRounds`). Answers the median and the shortest time of one
+// (at least `minRounds`). Returns the median and the shortest time of one
 // call of each.
 std::vector<Timing> TimeInRounds(const std::vector<std::function<void()>>& calls, int rounds, double budgetMs,
                                  int minRounds = 15) {
@@ -198,7 +198,7 @@ const char* const kFormNames[8] = {
 };
 
 // The platform calls that form `index` of path needs: those of its base, the
-// long or the short form; the parts are text work. Answers the base.
+// long or the short form; the parts are text work. Returns the base.
 Text BareBase(const Text& path, int index) {
   static wchar_t out[bench::kPathUnits];
   const std::size_t n = index % 2 ? bench::BareShortName(W(path), out) : bench::BareLongName(W(path), out);

@@ -73,7 +73,7 @@ std::optional<Text> SelectNameForm(const Text& path, std::int32_t index, const N
 }
 
 Text AskForText(const TextQuery& query) {
-  // No path is longer than this; a larger answer is no size to allocate.
+  // No path is longer than this; a larger result is no size to allocate.
   constexpr std::uint32_t kLongestPath = 32768;
   Text buffer(kPathFirstTry, u'\0');
   for (int attempt = 0; attempt < 4; ++attempt) {

@@ -24,7 +24,7 @@ Text GetFolderPart(const Text& path);
 // The file-name part without its extension (the text from its last dot on).
 Text GetBareName(const Text& path);
 
-// Answers the name that the file system stores for the entry that pathSoFar
+// Returns the name that the file system stores for the entry that pathSoFar
 // names, or nothing when it finds none.
 using NameLookup = std::function<std::optional<Text>(const Text& pathSoFar)>;
 
@@ -43,7 +43,7 @@ std::optional<Text> SelectNameForm(const Text& path, std::int32_t index, const N
                                    const NameProducer& shortName);
 
 // A platform call that writes a text into a buffer of `size` units: it
-// answers the text's length when it fits (terminator excluded), the size it
+// returns the text's length when it fits (terminator excluded), the size it
 // needs when it does not (terminator included), or 0 when it fails.
 using TextQuery = std::function<std::uint32_t(char16_t* buffer, std::uint32_t size)>;
 
@@ -51,7 +51,7 @@ using TextQuery = std::function<std::uint32_t(char16_t* buffer, std::uint32_t si
 inline constexpr std::uint32_t kPathFirstTry = 260;
 
 // The text that query writes, asked once with kPathFirstTry units and again
-// only with the size it says it needs; an answer that grows in between (the
+// only with the size it says it needs; a size that grows in between (the
 // file system changed) is asked again, a few times at most. The empty Text
 // when the query fails, or keeps needing more.
 Text AskForText(const TextQuery& query);
@@ -67,7 +67,7 @@ Text ExtendedLengthForm(const Text& fullPath);
 // ExtendedLengthForm adds; any other path unchanged.
 Text WithoutExtendedPrefix(const Text& path);
 
-// call(path); when that answers `failure` for a path of kPathFirstTry units
+// call(path); when that returns `failure` for a path of kPathFirstTry units
 // or more, call once more with extended(path), unless that is empty.
 template <typename Result, typename Call>
 Result RetryLongPath(const Text& path, Result failure, const Call& call, const NameProducer& extended) {

@@ -26,7 +26,7 @@ Wow64State& State() {
   return state;
 }
 
-// Owners of what the staged calls make, given back through them too.
+// Owners of what the staged calls make, released through them too.
 using TStagedFile = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls<Wow64Platform>().closeHandle(h); }, -1>>;
 using TStagedFind = TUnique<THandleTraits<HANDLE, [](HANDLE h) { Calls<Wow64Platform>().findClose(h); }, -1>>;
 using TStagedModule = TUnique<THandleTraits<HMODULE, [](HMODULE h) { Calls<Wow64Platform>().freeLibrary(h); }>>;

@@ -15,7 +15,7 @@ namespace tovanel {
 // only thing that the guard consults. False until InitWow64 has run.
 bool Wow64Active();
 
-// Whether the process runs under WOW64; also stores the answer. Only
+// Whether the process runs under WOW64; also stores the result. Only
 // InitWow64 calls it.
 bool IsWow64();
 

@@ -302,7 +302,7 @@ void TStatusBar::SetSimpleText(const Text& value) {
 namespace {
 
 // Copies text and a terminator into a buffer of `room` units (all of the text
-// when room is unknown); answers the units copied.
+// when room is unknown); returns the units copied.
 template <class Char>
 std::size_t CopyOut(const std::basic_string<Char>& text, Char* to, std::size_t room) {
   if (!to || room == 0) return 0;
@@ -325,7 +325,7 @@ std::string AnsiText(const Text& text) {
 
 void TStatusBar::WndProc(TMessage& Message) {
   // The bar draws its text itself, so the platform holds none: whoever reads
-  // it (another program, a screen reader) is answered here, as a plain text
+  // it (another program, a screen reader) is replied to here, as a plain text
   // part (no type flags in the high word).
   constexpr std::size_t kRoomUnknown = static_cast<std::size_t>(-1);
   switch (Message.Msg) {

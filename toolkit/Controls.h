@@ -133,8 +133,8 @@ class TWinControl : public TControl {
   static void SetClassPrefix(Text prefix);
 
   // What a control needs from the window that holds it, asked up the parent
-  // chain; a form answers (TForm overrides each), and a control that no form
-  // holds gets the answer given here at the top.
+  // chain; a form replies (TForm overrides each), and a control that no form
+  // holds gets the reply given here at the top.
   // The font for a size in points at this DPI; none at the top.
   virtual HFONT PointFont(int points) const;
   // Registers a control's window with the tool tip for its hint (true when

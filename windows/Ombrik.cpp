@@ -18,7 +18,7 @@ HWND ToHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 PlatformVersion ReadVersion() {
-  // GetVersionExW answers with what the manifest claims to support, not with
+  // GetVersionExW reports what the manifest claims to support, not with
   // the running system; the kernel's own call does not.
   RTL_OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);

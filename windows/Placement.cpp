@@ -128,7 +128,7 @@ void Raise(const ForegroundPlatform& p, WindowHandle w) {
 }  // namespace
 
 bool ForceForegroundWindow(WindowHandle w, const ForegroundPlatform& p) {
-  // With no foreground window GetForegroundWindow answers 0 as well, so a
+  // With no foreground window GetForegroundWindow returns 0 as well, so a
   // null handle would otherwise count as brought forward.
   if (w == 0) return false;
   if (p.getForegroundWindow() == w) return true;
@@ -140,7 +140,7 @@ bool ForceForegroundWindow(WindowHandle w, const ForegroundPlatform& p) {
 
   // Sharing the foreground thread's input state lets us take the foreground
   // as if we were that thread. With the input joined, SetForegroundWindow
-  // waits for that thread, so a window that has stopped answering would hold
+  // waits for that thread, so a window that has stopped responding would hold
   // us too: then only the timeout method is tried.
   const WindowHandle current = p.getForegroundWindow();
   bool ok = false;

@@ -31,7 +31,7 @@ inline constexpr int kEdgeRight = 3;
 // windows themselves only ever centre.
 inline constexpr unsigned kModeCentre = 10;
 
-// GetWindowRect's answer for a minimised window.
+// What GetWindowRect returns for a minimised window.
 inline constexpr std::int32_t kMinimisedCoord = -32000;
 
 // 32-bit sums and differences that wrap instead of overflowing.

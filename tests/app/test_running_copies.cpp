@@ -88,7 +88,7 @@ class TCopy : public TProcess {
   HWND main_ = nullptr;
 };
 
-// The prefix's data folder, emptied for the test and given back its
+// The prefix's data folder, emptied for the test and restored to its
 // settings file afterwards.
 class TDataFolder {
  public:

@@ -19,7 +19,7 @@ namespace {
 
 struct RetryCase {
   const char* name;
-  std::vector<std::uint32_t> codes;  // what the attempts answer, in turn
+  std::vector<std::uint32_t> codes;  // what the attempts return, in turn
   int attempts;                      // how many of them are made
   friend void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.name; }
 };

@@ -43,7 +43,7 @@ struct DropTarget : FormTest {
     TShellCalls::Reset();
   }
 
-  // Drops `names` on the form; answers the drop handle.
+  // Drops `names` on the form; returns the drop handle.
   HDROP Drop(const std::vector<Text>& names, bool post = false) {
     HDROP h = MakeDrop(names);
     formOwn.clear();

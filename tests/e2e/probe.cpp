@@ -17,7 +17,7 @@
 //                         (exit 0), at most <ms> milliseconds (else 5)
 // Output is ASCII JSON (everything else escaped), so that no code page
 // stands between this program and the driver. Exit code 0 on success, 4
-// when a window of Tovanel does not answer.
+// when a window of Tovanel does not respond.
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
@@ -32,12 +32,12 @@
 
 namespace {
 
-// Asks a window of the other process, giving up when it does not answer: a
+// Asks a window of the other process, giving up when it does not respond: a
 // hung program must fail the test, not hold the probe.
 LRESULT Ask(HWND h, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result) && IsWindow(h)) {
-    std::fprintf(stderr, "window %p does not answer message 0x%04x\n", static_cast<void*>(h), msg);
+    std::fprintf(stderr, "window %p does not respond to message 0x%04x\n", static_cast<void*>(h), msg);
     std::exit(4);
   }
   return static_cast<LRESULT>(result);
@@ -179,10 +179,10 @@ std::string ListItems(HWND list) {
   return out + "]";
 }
 
-// What the status bar answers SB_GETTEXTLENGTHW and SB_GETTEXTW, as another
+// What the status bar returns for SB_GETTEXTLENGTHW and SB_GETTEXTW, as another
 // program (or a screen reader's status-bar support) reads it: the text comes
 // through a block lent from the bar's own process; the type flags (owner
-// drawn, for one) ride in the high word of both answers.
+// drawn, for one) ride in the high word of both results.
 std::string StatusText(HWND bar) {
   const LRESULT lengthAndType = Ask(bar, SB_GETTEXTLENGTHW, 0, 0);
   const size_t length = LOWORD(lengthAndType);

@@ -72,7 +72,7 @@ def log(message):
 
 
 def wait_for(what, probe_fn, timeout=TIMEOUT):
-    """Polls probe_fn until it answers something true; fails with `what`."""
+    """Polls probe_fn until it returns something true; fails with `what`."""
     log(f"waiting for {what}")
     end = time.monotonic() + timeout
     last = None
@@ -383,7 +383,7 @@ class Desktop:
 
     def drop_files(self, unix_paths, x, y, timeout=TIMEOUT):
         """Drags files from an X client onto the window at (x, y) and drops them
-        (the XDND protocol, offering text/uri-list). Answers whether the target
+        (the XDND protocol, offering text/uri-list). Returns whether the target
         accepted and finished the drop."""
         d = self.x
         atom = d.intern_atom
@@ -662,7 +662,7 @@ class FirstRun(TovanelTest):
         # and the buttons by their captions. The boxes and the list give
         # their names (the frame or window they stand in) through the
         # platform's annotation service, which Wine does not have (it names
-        # every object by its window text): here they must answer at all,
+        # every object by its window text): here they must respond at all,
         # and being asked must leave Tovanel as it was.
         acc = self.d.probe("acc")
         mine = [w for w in acc["windows"] if w["title"] in (MAIN_TITLE, LIST_TITLE)]

@@ -1,8 +1,8 @@
 #pragma once
 // The test kit's count of drawing resources: every GDI object, device
-// context, image list and icon this program makes and gives back through its
+// context, image list and icon this program makes and releases through its
 // own import table, owner or no owner. Windows counts them for the process
-// (GetGuiResources); Wine answers 0 there, and this count holds on both.
+// (GetGuiResources); Wine returns 0 there, and this count holds on both.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -40,7 +40,7 @@ class TDrawingCalls {
   TDrawingCalls(const TDrawingCalls&) = delete;
   TDrawingCalls& operator=(const TDrawingCalls&) = delete;
 
-  // Made since this began and not given back yet.
+  // Made since this began and not released yet.
   std::size_t Live() const { return live_.size(); }
   // How many of the calls this program imports are counted.
   std::size_t Counted() const { return undo_.size(); }
@@ -57,7 +57,7 @@ class TDrawingCalls {
       return made;
     }
   };
-  // The handle given back is argument Arg; it counts when the call succeeds.
+  // The handle released is argument Arg; it counts when the call succeeds.
   template <auto& Fn, std::size_t Arg, class F = decltype(&Fn)>
   struct Given;
   template <auto& Fn, std::size_t Arg, class R, class... A>

@@ -48,7 +48,7 @@ class TTempFolder {
   TTempFolder& operator=(const TTempFolder&) = delete;
   const Text& Path() const { return path_; }
   Text operator/(const Text& name) const { return path_ + u"\\" + name; }
-  // Makes a folder, or an empty file, inside; answers its path.
+  // Makes a folder, or an empty file, inside; returns its path.
   Text Folder(const Text& relative) const {
     const Text p = *this / relative;
     CreateDirectoryW(W(p), nullptr);

@@ -9,7 +9,7 @@
 namespace tovanel::test {
 
 // Puts `replacement` in this program's import slot for dll!function (the
-// DLL's name in any letter case); answers what stood there, or nullptr when
+// DLL's name in any letter case); returns what stood there, or nullptr when
 // there is no such import.
 inline void* ReplaceImport(const char* dll, const char* function, void* replacement) {
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));

@@ -138,7 +138,7 @@ TEST(PathParts, NameFormTakesLongOrShortBaseByIndex) {
   for (std::int32_t i = 0; i < 8; ++i) EXPECT_EQ(SelectNameForm(u"C:\\x", i, none, none), std::optional<Text>(Text())) << i;
 }
 
-// A path service as the platform answers it: the text it would write has
+// A path service as the platform behaves: the text it would write has
 // lengths[k] units at its k-th call (the last one for any later call); a
 // buffer too small gets the size needed, terminator included.
 struct StagedQuery {

@@ -25,7 +25,7 @@ namespace {
 
 constexpr DWORD kPatienceMs = 15000;
 
-// Waits while still answering messages: another program's EmptyClipboard
+// Waits while still handling messages: another program's EmptyClipboard
 // sends WM_DESTROYCLIPBOARD to this process's owner window.
 bool WaitPumping(HANDLE handle) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(kPatienceMs);

@@ -148,7 +148,7 @@ class TNoSuchClass : public TWinControl {
 
 // A window that cannot be made is an error that keeps the platform's reason.
 // The status bar draws its own text, so that "&" shows as it stands; it
-// still answers for that text through its own messages, as another program
+// still replies with that text through its own messages, as another program
 // or a screen reader asks, as a plain part, and after re-creation too.
 TEST_F(Controls, StatusTextIsReadThroughTheBarsOwnMessages) {
   auto* status = Make<TStatusBar>(form, form, u"Status", 0, 180, 300, 20);
@@ -184,7 +184,7 @@ TEST_F(Controls, StatusTextIsReadThroughTheBarsOwnMessages) {
 
 // A control that shows no caption of its own gives its accessible name to
 // the platform only when a screen reader first asks for its client object:
-// once a window, taken back when the window goes, never at creation.
+// once a window, removed when the window goes, never at creation.
 TEST_F(Controls, AccessibleNamesAreGivenWhenAScreenReaderFirstAsks) {
   Log calls;
   TStaged<AccessiblePlatform> service;

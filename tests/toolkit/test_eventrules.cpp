@@ -144,7 +144,7 @@ TEST_F(EventRules, ListSelectionAndKeys) {
     k = replaceWith == u'-' ? 0 : replaceWith ? replaceWith : k;
   };
   auto key = [&](char16_t with) { return [&, with] { replaceWith = with; }; };
-  // The list answers a letter by selecting the item it begins.
+  // The list handles a letter by selecting the item it begins.
   Run({
       {"selecting by code", [&] { list->SetItemIndex(0); }, {}},
       {"out of range by code clears", [&] { list->SetItemIndex(3); }, {}},

@@ -120,7 +120,7 @@ TEST_F(Keyboard, RadioItemsByAcceleratorAndArrows) {
     EXPECT_EQ(GetFocus(), radio->ItemHandle(c.focused)) << c.what;
     EXPECT_EQ(log, c.runs) << c.what;
   }
-  // A disabled group answers no accelerator.
+  // A disabled group takes no accelerator.
   SetFocus(edit1->Handle());
   radio->SetEnabled(false);
   log.clear();

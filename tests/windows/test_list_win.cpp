@@ -138,7 +138,7 @@ TEST_F(ListWindow, HorizontalExtentIsTwiceTheWidestEntryAtEveryResolution) {
 }
 
 // TBFile is enabled for an entry that names something on disk, judged as it
-// stands; a drive that does not exist answers without a dialog.
+// stands; a drive that does not exist fails without a dialog.
 TEST_F(ListWindow, TBFileFollowsWhetherTheEntryIsThere) {
   TListForm* l = NewListForm();
   MakeFile(u"c-bare.txt");

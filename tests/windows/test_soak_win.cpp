@@ -2,9 +2,9 @@
 // dropped, texts converted and sent to the clipboard, the list window shown
 // and closed, again and again. Apart from the list's own entries nothing
 // the program holds may grow: drawing resources (the owners' own count,
-// every one made and given back through the program's imports, and the
-// platform's count where it answers), windows, the working set. When the
-// windows go, every drawing resource they made has been given back.
+// every one made and released through the program's imports, and the
+// platform's count where it reports one), windows, the working set. When the
+// windows go, every drawing resource they made has been released.
 //
 // The run below is the bounded one; TOVANEL_SOAK_SCALE=N repeats the whole
 // day N times, for a long run on demand.
@@ -30,7 +30,7 @@ BOOL CALLBACK CountWindow(HWND h, LPARAM count) {
 
 struct TCounts {
   long drawing;                 // what the owners hold
-  std::size_t made;             // made through the imports and not given back
+  std::size_t made;             // made through the imports and not released
   DWORD platformGdi, platformUser;  // 0 where the platform does not say
   int windows;                  // this thread's, with their children
   SIZE_T workingSet;
@@ -89,10 +89,10 @@ class Soak : public WindowTest {
     ListForm->Close();
   }
 
-  // Whatever the windows made they give back when they go.
+  // Whatever the windows made they release when they go.
   void TearDown() override {
     WindowTest::TearDown();
-    EXPECT_EQ(drawing_.Live(), 0u) << "drawing resources made and never given back";
+    EXPECT_EQ(drawing_.Live(), 0u) << "drawing resources made and never released";
   }
 
   // One day's work, `scale` times the bounded one.
