@@ -3,6 +3,8 @@
 #include "base/Platform.h"
 #include "base/Resolve.h"
 
+#include <utility>
+
 namespace tovanel {
 
 namespace {
@@ -25,6 +27,14 @@ DropPlatform DropPlatform::Real() {
 TDropDst::TDropDst(TComponent* AOwner) : TControlHook(AOwner) { FAcceptDrop = true; }
 
 TDropDst::~TDropDst() = default;
+
+TDropDst* TDropDst::OnForm(TComponent* form, TFileDropEvent onDrop) {
+  auto* target = new TDropDst(form);
+  target->SetName(u"DropDst");
+  target->OnFileDrop = std::move(onDrop);
+  target->SetTarget(THookTarget::htForm);
+  return target;
+}
 
 void TDropDst::Loaded() {
   TControlHook::Loaded();

@@ -26,6 +26,9 @@ class TDropDst : public TControlHook {
  public:
   explicit TDropDst(TComponent* AOwner);
   ~TDropDst() override;
+  // The usual target: named "DropDst", hooked on the owner form, raising
+  // onDrop. Setting the target makes the form's window.
+  static TDropDst* OnForm(TComponent* form, TFileDropEvent onDrop);
 
   TFileDropEvent OnFileDrop;
   bool AcceptDrop() const { return FAcceptDrop; }

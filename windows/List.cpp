@@ -43,10 +43,7 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
   OnCreate = Bind(this, &TListForm::FormCreate);
   OnCloseQuery = Bind(this, &TListForm::FormCloseQuery);
 
-  DropDst = new TDropDst(this);
-  DropDst->SetName(u"DropDst");
-  DropDst->OnFileDrop = Bind(this, &TListForm::DropDstFileDrop);
-  DropDst->SetTarget(THookTarget::htForm);
+  DropDst = TDropDst::OnForm(this, Bind(this, &TListForm::DropDstFileDrop));
 
   BuildControls(this, kListControls);
   // Announced by the window it fills.

@@ -64,10 +64,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   OnCloseQuery = Bind(this, &TMainForm::FormCloseQuery);
 
   // The drop target comes first: setting its Target makes the window.
-  DropDst = new TDropDst(this);
-  DropDst->SetName(u"DropDst");
-  DropDst->OnFileDrop = Bind(this, &TMainForm::DropDstFileDrop);
-  DropDst->SetTarget(THookTarget::htForm);
+  DropDst = TDropDst::OnForm(this, Bind(this, &TMainForm::DropDstFileDrop));
 
   ImageList = new TImageList(this);
   ImageList->SetName(u"ImageList");
