@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/DataFolder.h"
+#include "base/StartupProfile.h"
 #include "names/Wow64.h"
 #include "text/Clipboard.h"
 #include "toolkit/Forms.h"
@@ -12,9 +13,11 @@
 using namespace tovanel;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  TOVANEL_STAGE("entry");
   // Without its data folder the program has nowhere to keep its settings:
   // it ends at once, silently.
   if (!InitDataFolder(u"Tovanel", false)) return 0;
+  TOVANEL_STAGE("data folder");
 
   TWinControl::SetClassPrefix(u"Tovanel.");
   TApplication& app = Application();
@@ -22,6 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     app.Initialize();
     SetClipboardOwner(app.Handle());
+    TOVANEL_STAGE("application window");
     MainForm = new TMainForm(&app);
     app.MainForm = MainForm;
     ListForm = new TListForm(&app);
@@ -30,5 +34,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 0;
   }
   InitWow64();
+  TOVANEL_STAGE("redirection functions");
   return app.Run();
 }

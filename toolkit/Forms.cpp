@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "base/Resolve.h"
+#include "base/StartupProfile.h"
 
 #include <algorithm>
 
@@ -44,6 +45,7 @@ TForm::~TForm() {
 }
 
 void TForm::DescriptionLoaded() {
+  TOVANEL_STAGE("window and controls made", Name().c_str());
   for (TComponent* c : std::vector<TComponent*>(Components())) c->Loaded();
   // An error in the creation handler is shown, and the window still comes up.
   if (OnCreate) {
@@ -53,6 +55,7 @@ void TForm::DescriptionLoaded() {
       HandleException(this, e);
     }
   }
+  TOVANEL_STAGE("creation handler run", Name().c_str());
 }
 
 void TForm::SetFontName(const Text& face) {
@@ -127,6 +130,7 @@ void TForm::CreateHandle() {
     SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
   }
   SetWindowTextW(FHandle, W(FText));
+  TOVANEL_STAGE("window made", Name().c_str());
 }
 
 bool TForm::AddToolTip(TWinControl* control, const MSG& mouse) {
@@ -378,8 +382,10 @@ int TApplication::Run() {
       HandleException(MainForm, e);
     }
   }
+  TOVANEL_STAGE("main window shown");
   MSG msg;
   while (!FTerminated) {
+    TOVANEL_STAGE_PAINTED_WHEN_IDLE();
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
     if (IsDialogMessageOf(msg)) continue;
