@@ -37,6 +37,8 @@ wine "$b/bench/launch.exe" "$runs" "floor_startup.exe=$(winepath -w "$b/bench/fl
 if [ -f "$out/Tovanel.ini" ]; then cp "$out/Tovanel.ini" "$ini"; else rm -f "$ini"; fi
 "$b/wine-teardown.sh"
 echo "Load average $(cut -d' ' -f1-3 /proc/loadavg); $runs runs of each after one warm-up, alternating."
+echo "As launch.exe sees it (process creation to every control painted):"
+grep '^| start-up to first paint' "$out/launch" || true
 python3 - "$out/stages" <<'PY'
 import statistics, sys
 runs = {}  # program -> list of runs, each a list of (stage, ms)
