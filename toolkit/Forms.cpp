@@ -378,6 +378,11 @@ int TApplication::Run() {
   if (MainForm) {
     try {
       MainForm->Show();
+      // Painted now, the window and its controls in one pass, rather than
+      // one paint message a control through the loop: under Wine each
+      // round of the loop costs a call to its server and a copy of the
+      // window to the display.
+      UpdateWindow(MainForm->Handle());
     } catch (const std::exception& e) {
       HandleException(MainForm, e);
     }
