@@ -248,7 +248,28 @@ void FinishAbandonedSaves(const Text& path) {
   }
 }
 
+struct TSnapshot {
+  Text path;
+  TIniFile ini;
+};
+
+std::optional<TSnapshot>& Snapshot() {
+  static std::optional<TSnapshot> snapshot;
+  return snapshot;
+}
+
 }  // namespace
+
+TSettingsSnapshot::TSettingsSnapshot() {
+  try {
+    const TSettingsFile file;
+    Snapshot().emplace(TSnapshot{file.path_, file.ini_});
+  } catch (const std::exception&) {
+    // Left to each opening, which reports it where it happens.
+  }
+}
+
+TSettingsSnapshot::~TSettingsSnapshot() { Snapshot().reset(); }
 
 TSaveOwner SaveOwnerOf(void* process) {
   FILETIME created, ended, kernel, user;
@@ -263,6 +284,10 @@ TAnsiCodec SystemAnsiCodec() { return {AnsiDecode, AnsiEncode}; }
 TSettingsFile::TSettingsFile() : TSettingsFile(SettingsFilePath()) {}
 
 TSettingsFile::TSettingsFile(Text path) : path_(std::move(path)) {
+  if (const std::optional<TSnapshot>& snapshot = Snapshot(); snapshot && snapshot->path == path_) {
+    ini_ = snapshot->ini;
+    return;
+  }
   // Before reading: a dead copy may have left the file under its old name.
   // A file that is there needs nothing of it (what else a dead copy left,
   // the next save removes), which spares start-up a look through the folder.
@@ -271,6 +296,7 @@ TSettingsFile::TSettingsFile(Text path) : path_(std::move(path)) {
 }
 
 void TSettingsFile::UpdateFile() {
+  Snapshot().reset();
   FinishAbandonedSaves(path_);
   const std::string bytes = ini_.Serialize();
   if (const DWORD code = CheckWritable(path_)) ThrowCreateError(path_, code);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/DataFolder.h"
+#include "app/Settings.h"
 #include "base/StartupProfile.h"
 #include "names/Wow64.h"
 #include "text/Clipboard.h"
@@ -26,9 +27,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     app.Initialize();
     SetClipboardOwner(app.Handle());
     TOVANEL_STAGE("application window");
-    MainForm = new TMainForm(&app);
-    app.MainForm = MainForm;
-    ListForm = new TListForm(&app);
+    {
+      // Both creation handlers read their places from one read of the file.
+      const TSettingsSnapshot settings;
+      MainForm = new TMainForm(&app);
+      app.MainForm = MainForm;
+      ListForm = new TListForm(&app);
+    }
   } catch (const std::exception& e) {
     app.HandleException(nullptr, e);
     return 0;
