@@ -92,15 +92,20 @@ DWORD ReadOnce(const Text& path, std::string& data) {
   const TFileHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return GetLastError();
+  // Read in pieces of the file's size and one byte more, which sees its end:
+  // a settings file is small, and making a buffer of a megabyte for it took
+  // longer than reading it.
+  DWORD chunk = 1 << 20;
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
-    data.reserve(static_cast<std::size_t>(size.QuadPart));
-  constexpr DWORD kChunk = 1 << 20;
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart >= 0 && size.QuadPart < (1LL << 30)) {
+    data.reserve(static_cast<std::size_t>(size.QuadPart) + 1);
+    if (size.QuadPart < chunk) chunk = static_cast<DWORD>(size.QuadPart) + 1;
+  }
   for (;;) {
     std::size_t old = data.size();
-    data.resize(old + kChunk);
+    data.resize(old + chunk);
     DWORD got = 0;
-    if (!ReadFile(file.Get(), &data[old], kChunk, &got, nullptr)) return GetLastError();
+    if (!ReadFile(file.Get(), &data[old], chunk, &got, nullptr)) return GetLastError();
     data.resize(old + got);
     if (got == 0) return 0;
   }
