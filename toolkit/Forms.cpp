@@ -123,13 +123,19 @@ void TForm::CreateHandle() {
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_STYLE));
   DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_EXSTYLE));
   RECT r = OuterRect(MulDiv(ClientWidth, dpi, 96), MulDiv(ClientHeight, dpi, 96), style, ex, dpi);
-  SetWindowPos(FHandle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // At 96 DPI the window was made at this size already: moving it to the
+  // size it has would only lay it out again.
+  RECT now{};
+  GetWindowRect(FHandle, &now);
+  if (now.right - now.left != r.right - r.left || now.bottom - now.top != r.bottom - r.top)
+    SetWindowPos(FHandle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (dpi != 96) UpdateBounds();
   if (Icon) {
     SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
     SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
   }
-  SetWindowTextW(FHandle, W(FText));
+  // Made with its title; set again only when its creation changed it.
+  if (GetText() != FText) SetWindowTextW(FHandle, W(FText));
   TOVANEL_STAGE("window made", Name().c_str());
 }
 
