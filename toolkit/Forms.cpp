@@ -234,6 +234,10 @@ void TForm::SetOuterHeight(int v) {
   SetWindowPos(Handle(), nullptr, 0, 0, GetOuterWidth(), v, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TForm::SetPlace(int left, int top) {
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TForm::SetPlace(int left, int top, int outerWidth, int outerHeight) {
   SetWindowPos(Handle(), nullptr, left, top, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -96,8 +96,8 @@ void TMainForm::FormCreate(TComponent*) {
   SetFontName(MenuFontFace());
   {
     TSettingsFile ini;
-    SetTop(ini.ReadInteger(u"Main", u"Top", 100));
-    SetLeft(ini.ReadInteger(u"Main", u"Left", 100));
+    const int top = ini.ReadInteger(u"Main", u"Top", 100);
+    SetPlace(ini.ReadInteger(u"Main", u"Left", 100), top);
   }
   KeepWindowOnScreen(Handle());
   EditChar->SetText(u"");
