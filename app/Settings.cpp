@@ -219,6 +219,17 @@ const TSaveOwner& CurrentSaveOwner() {
   return owner;
 }
 
+// Start-up's one read of the file, while its TSettingsSnapshot lives.
+struct TSnapshot {
+  Text path;
+  TIniFile ini;
+};
+
+std::optional<TSnapshot>& Snapshot() {
+  static std::optional<TSnapshot> snapshot;
+  return snapshot;
+}
+
 // Doubt counts as running: a file kept is only a file too many, one taken
 // from under a live copy would fail its save. Limited query rights are
 // granted on nearly every process, another user's too.
@@ -253,28 +264,7 @@ void FinishAbandonedSaves(const Text& path) {
   }
 }
 
-struct TSnapshot {
-  Text path;
-  TIniFile ini;
-};
-
-std::optional<TSnapshot>& Snapshot() {
-  static std::optional<TSnapshot> snapshot;
-  return snapshot;
-}
-
 }  // namespace
-
-TSettingsSnapshot::TSettingsSnapshot() {
-  try {
-    const TSettingsFile file;
-    Snapshot().emplace(TSnapshot{file.path_, file.ini_});
-  } catch (const std::exception&) {
-    // Left to each opening, which reports it where it happens.
-  }
-}
-
-TSettingsSnapshot::~TSettingsSnapshot() { Snapshot().reset(); }
 
 TSaveOwner SaveOwnerOf(void* process) {
   FILETIME created, ended, kernel, user;
@@ -314,5 +304,16 @@ void TSettingsFile::UpdateFile() {
   undo.Dismiss();
   DeleteFileW(W(save.OldFile));
 }
+
+TSettingsSnapshot::TSettingsSnapshot() {
+  try {
+    const TSettingsFile file;
+    Snapshot().emplace(TSnapshot{file.path_, file.ini_});
+  } catch (const std::exception&) {
+    // Left to each opening, which reports it where it happens.
+  }
+}
+
+TSettingsSnapshot::~TSettingsSnapshot() { Snapshot().reset(); }
 
 }  // namespace tovanel
