@@ -93,15 +93,20 @@ DWORD ReadOnce(const Text& path, std::string& data) {
   const TFileHandle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return GetLastError();
+  // Read in pieces of the file's size and one byte more, which sees its end:
+  // a settings file is small, and making a buffer of a megabyte for it took
+  // longer than reading it.
+  DWORD chunk = 1 << 20;
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
-    data.reserve(static_cast<std::size_t>(size.QuadPart));
-  constexpr DWORD kChunk = 1 << 20;
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart >= 0 && size.QuadPart < (1LL << 30)) {
+    data.reserve(static_cast<std::size_t>(size.QuadPart) + 1);
+    if (size.QuadPart < chunk) chunk = static_cast<DWORD>(size.QuadPart) + 1;
+  }
   for (;;) {
     std::size_t old = data.size();
-    data.resize(old + kChunk);
+    data.resize(old + chunk);
     DWORD got = 0;
-    if (!ReadFile(file.Get(), &data[old], kChunk, &got, nullptr)) return GetLastError();
+    if (!ReadFile(file.Get(), &data[old], chunk, &got, nullptr)) return GetLastError();
     data.resize(old + got);
     if (got == 0) return 0;
   }
@@ -216,6 +221,17 @@ const TSaveOwner& CurrentSaveOwner() {
   return owner;
 }
 
+// Start-up's one read of the file, while its TSettingsSnapshot lives.
+struct TSnapshot {
+  Text path;
+  TIniFile ini;
+};
+
+std::optional<TSnapshot>& Snapshot() {
+  static std::optional<TSnapshot> snapshot;
+  return snapshot;
+}
+
 // Doubt counts as running: a file kept is only a file too many, one taken
 // from under a live copy would fail its save. Limited query rights are
 // granted on nearly every process, another user's too.
@@ -267,6 +283,10 @@ TAnsiCodec SystemAnsiCodec() { return {AnsiDecode, AnsiEncode}; }
 TSettingsFile::TSettingsFile() : TSettingsFile(SettingsFilePath()) {}
 
 TSettingsFile::TSettingsFile(Text path) : path_(std::move(path)) {
+  if (const std::optional<TSnapshot>& snapshot = Snapshot(); snapshot && snapshot->path == path_) {
+    ini_ = snapshot->ini;
+    return;
+  }
   // Before reading: a dead copy may have left the file under its old name.
   // A file that is there needs nothing of it (what else a dead copy left,
   // the next save removes), which spares start-up a look through the folder.
@@ -275,6 +295,7 @@ TSettingsFile::TSettingsFile(Text path) : path_(std::move(path)) {
 }
 
 void TSettingsFile::UpdateFile() {
+  Snapshot().reset();
   FinishAbandonedSaves(path_);
   const std::string bytes = ini_.Serialize();
   if (const DWORD code = CheckWritable(path_)) ThrowCreateError(path_, code);
@@ -287,5 +308,16 @@ void TSettingsFile::UpdateFile() {
   undo.Dismiss();
   DeleteFileW(W(save.OldFile));
 }
+
+TSettingsSnapshot::TSettingsSnapshot() {
+  try {
+    const TSettingsFile file;
+    Snapshot().emplace(TSnapshot{file.path_, file.ini_});
+  } catch (const std::exception&) {
+    // Left to each opening, which reports it where it happens.
+  }
+}
+
+TSettingsSnapshot::~TSettingsSnapshot() { Snapshot().reset(); }
 
 }  // namespace tovanel

@@ -59,8 +59,22 @@ class TSettingsFile {
   void UpdateFile();
 
  private:
+  friend class TSettingsSnapshot;
   Text path_;
   TIniFile ini_;
+};
+
+// Start-up's one read of the settings file. While it lives, a settings file
+// opened for reading starts from the content read here instead of reading
+// the file again, so that the two windows' creation handlers read it once
+// between them. A save drops the copy. When the file cannot be read here,
+// every opening reads it for itself, and reports as it would.
+class TSettingsSnapshot {
+ public:
+  TSettingsSnapshot();
+  ~TSettingsSnapshot();
+  TSettingsSnapshot(const TSettingsSnapshot&) = delete;
+  TSettingsSnapshot& operator=(const TSettingsSnapshot&) = delete;
 };
 
 }  // namespace tovanel

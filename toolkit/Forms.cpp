@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "base/Resolve.h"
+#include "base/StartupProfile.h"
 
 #include <algorithm>
 
@@ -44,6 +45,7 @@ TForm::~TForm() {
 }
 
 void TForm::DescriptionLoaded() {
+  TOVANEL_STAGE("window and controls made", Name().c_str());
   for (TComponent* c : std::vector<TComponent*>(Components())) c->Loaded();
   // An error in the creation handler is shown, and the window still comes up.
   if (OnCreate) {
@@ -53,6 +55,7 @@ void TForm::DescriptionLoaded() {
       HandleException(this, e);
     }
   }
+  TOVANEL_STAGE("creation handler run", Name().c_str());
 }
 
 void TForm::SetFontName(const Text& face) {
@@ -120,13 +123,20 @@ void TForm::CreateHandle() {
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_STYLE));
   DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_EXSTYLE));
   RECT r = OuterRect(MulDiv(ClientWidth, dpi, 96), MulDiv(ClientHeight, dpi, 96), style, ex, dpi);
-  SetWindowPos(FHandle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // At 96 DPI the window was made at this size already: moving it to the
+  // size it has would only lay it out again.
+  RECT now{};
+  GetWindowRect(FHandle, &now);
+  if (now.right - now.left != r.right - r.left || now.bottom - now.top != r.bottom - r.top)
+    SetWindowPos(FHandle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (dpi != 96) UpdateBounds();
   if (Icon) {
     SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
     SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
   }
-  SetWindowTextW(FHandle, W(FText));
+  // Made with its title; set again only when its creation changed it.
+  if (GetText() != FText) SetWindowTextW(FHandle, W(FText));
+  TOVANEL_STAGE("window made", Name().c_str());
 }
 
 bool TForm::AddToolTip(TWinControl* control, const MSG& mouse) {
@@ -222,6 +232,14 @@ void TForm::SetOuterWidth(int v) {
 
 void TForm::SetOuterHeight(int v) {
   SetWindowPos(Handle(), nullptr, 0, 0, GetOuterWidth(), v, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetPlace(int left, int top) {
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetPlace(int left, int top, int outerWidth, int outerHeight) {
+  SetWindowPos(Handle(), nullptr, left, top, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TForm::Visible() const { return FHandle && IsWindowVisible(FHandle); }
@@ -370,12 +388,19 @@ int TApplication::Run() {
   if (MainForm) {
     try {
       MainForm->Show();
+      // Painted now, the window and its controls in one pass, rather than
+      // one paint message a control through the loop: under Wine each
+      // round of the loop costs a call to its server and a copy of the
+      // window to the display.
+      UpdateWindow(MainForm->Handle());
     } catch (const std::exception& e) {
       HandleException(MainForm, e);
     }
   }
+  TOVANEL_STAGE("main window shown");
   MSG msg;
   while (!FTerminated) {
+    TOVANEL_STAGE_PAINTED_WHEN_IDLE();
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
     if (IsDialogMessageOf(msg)) continue;

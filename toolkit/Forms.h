@@ -49,6 +49,9 @@ class TForm : public TWinControl {
   void SetTop(int v);
   void SetOuterWidth(int v);
   void SetOuterHeight(int v);
+  // Position (and outer size) in one move: the window is laid out once.
+  void SetPlace(int left, int top);
+  void SetPlace(int left, int top, int outerWidth, int outerHeight);
 
   bool Visible() const;
   // Makes the window visible and brings it to the front; OnShow runs when it

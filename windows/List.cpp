@@ -58,10 +58,9 @@ TListForm::TListForm(TComponent* AOwner) : TForm(AOwner) {
 void TListForm::FormCreate(TComponent*) {
   {
     TSettingsFile ini;  // released however the reading ends
-    SetTop(ini.ReadInteger(u"List", u"Top", GetTop()));
-    SetLeft(ini.ReadInteger(u"List", u"Left", GetLeft()));
-    SetOuterHeight(ini.ReadInteger(u"List", u"Height", 300));
-    SetOuterWidth(ini.ReadInteger(u"List", u"Width", 300));
+    const int top = ini.ReadInteger(u"List", u"Top", GetTop());
+    const int left = ini.ReadInteger(u"List", u"Left", GetLeft());
+    SetPlace(left, top, ini.ReadInteger(u"List", u"Width", 300), ini.ReadInteger(u"List", u"Height", 300));
   }
   KeepWindowOnScreen(Handle());
   ListBox->SetEnabled(false);

@@ -95,8 +95,8 @@ void TMainForm::FormCreate(TComponent*) {
   }
   {
     TSettingsFile ini;
-    SetTop(ini.ReadInteger(u"Main", u"Top", 100));
-    SetLeft(ini.ReadInteger(u"Main", u"Left", 100));
+    const int top = ini.ReadInteger(u"Main", u"Top", 100);
+    SetPlace(ini.ReadInteger(u"Main", u"Left", 100), top);
   }
   KeepWindowOnScreen(Handle());
   EditChar->SetText(u"");

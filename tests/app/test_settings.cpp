@@ -59,6 +59,22 @@ TEST(Settings, FirstRunThenRepeatedClosesKeepOneCopyOfEachSection) {
   EXPECT_FALSE(AnyTemporaryFile(dir.Path()));
 }
 
+TEST(Settings, StartupSnapshotServesOpeningsUntilASave) {
+  TTempFolder dir;
+  const TScoped<Text> folder(DataFolder, dir.Path() + u"\\");
+  const Text path = dir / u"Tovanel.ini";
+  ASSERT_TRUE(WriteBytes(path, "[Main]\r\nTop=1\r\n"));
+  const TSettingsSnapshot snapshot;
+  ASSERT_TRUE(WriteBytes(path, "[Main]\r\nTop=2\r\n"));
+  EXPECT_EQ(TSettingsFile().ReadInteger(u"Main", u"Top", 0), 1);
+  TSettingsFile ini;
+  ini.WriteInteger(u"Main", u"Left", 5);
+  ini.UpdateFile();
+  // After a save every opening reads the file again.
+  ASSERT_TRUE(WriteBytes(path, "[Main]\r\nTop=3\r\n"));
+  EXPECT_EQ(TSettingsFile().ReadInteger(u"Main", u"Top", 0), 3);
+}
+
 TEST(Settings, FileWithoutByteOrderMarkUsesTheAnsiCodePage) {
   const Text text = u"[設定]\r\nTop=0x20\r\n";
   char bytes[64];
