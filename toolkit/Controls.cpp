@@ -70,10 +70,14 @@ const ClassInfo& RegisteredClass(const wchar_t* systemClass) {
 }  // namespace
 
 DpiPlatform DpiPlatform::Real() {
-  // Resolved at the first use: user32 is loaded already, and shcore is
-  // loaded with redirection in force, wherever the first use comes.
-  return {Resolve<UINT(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"),
-          FunctionAs<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(SystemFunction(u"shcore.dll", "GetDpiForMonitor"))};
+  // Resolved at the first use: user32 is loaded already. shcore is loaded
+  // (with redirection in force) only where GetDpiForWindow is missing, the
+  // one case that asks it, so start-up on Windows 10 and 11 loads nothing.
+  DpiPlatform calls{Resolve<UINT(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"), nullptr};
+  if (!calls.getDpiForWindow)
+    calls.getDpiForMonitor =
+        FunctionAs<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(SystemFunction(u"shcore.dll", "GetDpiForMonitor"));
+  return calls;
 }
 
 UINT WindowDpi(HWND hwnd) {

@@ -192,7 +192,7 @@ UINT WindowDpi(HWND hwnd);
 
 // The platform's resolution calls that WindowDpi makes, each empty where the
 // system lacks it: GetDpiForWindow before Windows 10 1607, GetDpiForMonitor
-// before 8.1. Tests stage older systems, and monitors of other resolutions.
+// before 8.1 (and not looked up where GetDpiForWindow exists). Tests stage older systems, and monitors of other resolutions.
 struct DpiPlatform {
   std::function<UINT(HWND)> getDpiForWindow;
   std::function<HRESULT(HMONITOR, int, UINT*, UINT*)> getDpiForMonitor;
